@@ -1,0 +1,57 @@
+#include "app/FileIO.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+QString describe(const QString &path, const QString &what)
+{
+    return QDir::toNativeSeparators(path) + QStringLiteral(": ") + what;
+}
+}
+
+bool writeFileAtomic(const QString &path, const QByteArray &data, QString *error)
+{
+    if (QFileInfo(path).isDir()) {
+        if (error)
+            *error = describe(path, QStringLiteral("Is a directory"));
+        return false;
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = describe(path, file.errorString());
+        return false;
+    }
+    if (file.write(data) != data.size()) {
+        if (error)
+            *error = describe(path, file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        if (error)
+            *error = describe(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool readWholeFile(const QString &path, QByteArray *data, QString *error)
+{
+    QFile file(path);
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = describe(path, QFileInfo(path).isDir() ? QStringLiteral("Is a directory") : file.errorString());
+        return false;
+    }
+    *data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = describe(path, file.errorString());
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,22 @@
+#include "app/UWindows.h"
+
+#include "app/UAbout.h"
+#include "app/UZentreleFirmWare.h"
+#include "i18n/USoftOptions.h"
+#include "params/UParGen.h"
+#include "projects/UNew_Project.h"
+#include "projects/UOpenConf.h"
+#include "update/UBoot.h"
+
+std::unique_ptr<TFZentreleFirmWare> Create_Windows(AppState &state, Services &services)
+{
+    auto main = std::make_unique<TFZentreleFirmWare>(state, services);
+    auto *newProject = new TFNew_Project(state, services, main.get());
+    auto *openConf = new TFOpenConf(state, services, main.get());
+    auto *about = new TFAbout(state, services, main.get());
+    auto *softOptions = new TFSoftOptions(state, services, main.get());
+    auto *parGen = new TFParGen(state, services, main.get());
+    auto *boot = new TFBoot(state, services, main.get());
+    main->setWindows(newProject, openConf, about, softOptions, parGen, boot);
+    return main;
+}

@@ -1,0 +1,289 @@
+#include "app/UZentreleFirmWare.h"
+
+#include "app/AppState.h"
+#include "app/Constants.h"
+#include "app/Settings.h"
+#include "app/UAbout.h"
+#include "i18n/Language.h"
+#include "i18n/USoftOptions.h"
+#include "params/UParGen.h"
+#include "projects/UNew_Project.h"
+#include "projects/UOpenConf.h"
+#include "update/UBoot.h"
+#include "widgets/ClickableLabel.h"
+#include "widgets/Look.h"
+#include "widgets/Services.h"
+#include "widgets/StyledButton.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QLabel>
+#include <QTimer>
+
+namespace {
+constexpr int kFirstCheckMs = 60000;
+constexpr int kPeriodicCheckMs = 7200000;
+}
+
+TFZentreleFirmWare::TFZentreleFirmWare(AppState &state, Services &services)
+    : QWidget(nullptr), m_state(state), m_services(services)
+{
+    setObjectName(QStringLiteral("TFZentreleFirmWare"));
+    FormCreate();
+}
+
+void TFZentreleFirmWare::setWindows(TFNew_Project *newProject, TFOpenConf *openConf, TFAbout *about,
+                                    TFSoftOptions *softOptions, TFParGen *parGen, TFBoot *boot)
+{
+    FNew_Project = newProject;
+    FOpenConf = openConf;
+    FAbout = about;
+    FSoftOptions = softOptions;
+    FParGen = parGen;
+    FBoot = boot;
+}
+
+void TFZentreleFirmWare::FormCreate()
+{
+    m_state.Text_Table = TextTable();
+    createControls();
+
+    setWorkspace(m_state, m_state.Dir_Exe);
+    createWorkspaceFolders(m_state);
+
+    m_state.Project_Name.clear();
+    QString error;
+    if (!readSettings(m_state, &error)) {
+        // A damaged settings file must not stop the program: say so and go on with the fall-backs.
+        setSettingsFallbacks(m_state);
+        m_services.messages->generalError(this, error);
+    }
+
+    Timer_Update = new QTimer(this);
+    Timer_Update->setObjectName(QStringLiteral("Timer_Update"));
+    Timer_Update->setInterval(kFirstCheckMs);
+    connect(Timer_Update, &QTimer::timeout, this, &TFZentreleFirmWare::Timer_UpdateTimer);
+    applyTimerRule();
+
+    m_state.Main_Title = kMainTitle;
+    m_state.SW_Code = kSwCode;
+    m_state.SW_Desc = kSwDesc;
+    setWindowTitle(m_state.Main_Title);
+    setCaption(L_SW_Code, m_state.SW_Code);
+    setCaption(L_SW_Desc, m_state.SW_Desc);
+
+    if (!Load_Language(m_state, &error))
+        m_services.messages->generalError(this, error);
+
+    const QString folder = joinPath(m_state.Dir_Projects, m_state.Project_Name);
+    m_state.Project_Dir = !m_state.Project_Name.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+
+    Set_Lang();
+    Set_Files();
+}
+
+void TFZentreleFirmWare::createControls()
+{
+    applyLook(this);
+    makeFixedWindow(this, 694, 352);
+
+    const QFont bold = lookFont(8, true);
+    L_SW_Code = addLabel(this, QStringLiteral("L_SW_Code"), 16, 8, lookFont(24), kHeaderGrey);
+    L_SW_Desc = addLabel(this, QStringLiteral("L_SW_Desc"), 16, 42, bold, kHeaderGrey);
+
+    LL_Update = new QLabel(this);
+    LL_Update->setObjectName(QStringLiteral("LL_Update"));
+    LL_Update->setGeometry(208, 19, 294, 17);
+    LL_Update->setTextFormat(Qt::RichText);
+    LL_Update->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    LL_Update->setOpenExternalLinks(false);
+    LL_Update->hide();
+    connect(LL_Update, &QLabel::linkActivated, this, &TFZentreleFirmWare::openUrl);
+
+    Btn_Info = new StyledButton(this, QStringLiteral("Btn_Info"), QRect(516, 8, 50, 50), Picture::Information, 32);
+    Btn_Opz = new StyledButton(this, QStringLiteral("Btn_Opz"), QRect(574, 8, 50, 50), Picture::Options, 32);
+    Btn_Close = new StyledButton(this, QStringLiteral("Btn_Close"), QRect(632, 8, 50, 50), Picture::Close, 32);
+
+    L_Begin = addLabel(this, QStringLiteral("L_Begin"), 16, 84, bold, kHeaderGrey);
+    auto *shape2 = new QFrame(this);
+    shape2->setObjectName(QStringLiteral("Shape2"));
+    shape2->setGeometry(80, 70, 348, 36);
+    shape2->setStyleSheet(QStringLiteral("QFrame#Shape2 { border: 1px solid silver; background: transparent; }"));
+    L_Name_Conf = addLabel(this, QStringLiteral("L_Name_Conf"), 87, 75, lookFont(), kTextGrey);
+    L_Name_Conf_L2 = addLabel(this, QStringLiteral("L_Name_Conf_L2"), 87, 88, lookFont(), kTextGrey);
+
+    const int stepTops[9] = {0, 128, 172, 216, 260, 304, 348, 392, 436};
+    for (int i = 1; i <= 8; ++i) {
+        L_Step[i] = addLabel(this, QStringLiteral("L_Step_%1").arg(i), 16, stepTops[i], bold, kHeaderGrey);
+        L_Step[i]->setVisible(i <= 3);
+    }
+
+    Btn_New = new StyledButton(this, QStringLiteral("Btn_New"), QRect(80, 112, 170, 36), Picture::NewConfiguration, 24);
+    Btn_New->setCaptionLeftAligned(true);
+    Btn_Open = new StyledButton(this, QStringLiteral("Btn_Open"), QRect(258, 112, 170, 36), Picture::OpenConfiguration, 24);
+    Btn_Prm_Gen = new StyledButton(this, QStringLiteral("Btn_Prm_Gen"), QRect(80, 156, 170, 36), Picture::SetCommunication, 24);
+    Btn_CreateBin = new StyledButton(this, QStringLiteral("Btn_CreateBin"), QRect(80, 200, 170, 36), Picture::UpdateDevice, 24);
+
+    auto *norvexa = new ClickableLabel(this);
+    norvexa->setObjectName(QStringLiteral("L_Norvexa"));
+    norvexa->setFont(bold);
+    QPalette palette = norvexa->palette();
+    palette.setColor(QPalette::WindowText, kHeaderGrey);
+    norvexa->setPalette(palette);
+    norvexa->setCursor(Qt::PointingHandCursor);
+    norvexa->move(565, 216);
+    setCaption(norvexa, kWebAddressShown);
+    connect(norvexa, &ClickableLabel::clicked, this, [this] { openUrl(homePageUrl()); });
+    L_Norvexa = norvexa;
+
+    auto *shape1 = new QFrame(this);
+    shape1->setObjectName(QStringLiteral("Shape1"));
+    shape1->setGeometry(10, 251, 674, 1);
+    shape1->setStyleSheet(QStringLiteral("background-color: silver;"));
+
+    for (StyledButton *button : {Btn_Info, Btn_Opz, Btn_Close, Btn_New, Btn_Open, Btn_Prm_Gen, Btn_CreateBin})
+        connect(button, &StyledButton::clicked, this, [this, button] { Btn_Click(button); });
+}
+
+void TFZentreleFirmWare::Btn_Click(QObject *sender)
+{
+    if (sender == Btn_New) {
+        Create_New_Project();
+    } else if (sender == Btn_Open) {
+        Open_Project();
+    } else if (sender == Btn_Close) {
+        close();
+    } else if (sender == Btn_Info) {
+        FAbout->exec();
+    } else if (sender == Btn_Opz) {
+        if (FSoftOptions->exec() == QDialog::Accepted) {
+            Save_Setting();
+            applyTimerRule();
+        }
+    } else if (!isProjectActive(m_state)) {
+        m_services.messages->error(this, m_state.text(18));
+    } else if (sender == Btn_Prm_Gen) {
+        FParGen->exec();
+    } else if (sender == Btn_CreateBin) {
+        Update_Device();
+    }
+}
+
+void TFZentreleFirmWare::Create_New_Project()
+{
+    if (FNew_Project->exec() == QDialog::Accepted)
+        showActiveConfiguration();
+}
+
+void TFZentreleFirmWare::Open_Project()
+{
+    if (FOpenConf->exec() != QDialog::Accepted)
+        return;
+    // An empty choice (an empty projects folder) would make the projects folder itself the
+    // configuration; treat it as a cancel.
+    if (FOpenConf->Name_Conf.isEmpty())
+        return;
+    m_state.Project_Name = FOpenConf->Name_Conf;
+    m_state.Project_Dir = joinPath(m_state.Dir_Projects, m_state.Project_Name);
+    showActiveConfiguration();
+    Set_Files();
+}
+
+void TFZentreleFirmWare::Update_Device()
+{
+    FBoot->Form_Type = 1;
+    FBoot->exec();
+}
+
+void TFZentreleFirmWare::Set_Files()
+{
+    ::Set_Files(m_state);
+}
+
+bool TFZentreleFirmWare::Save_Setting()
+{
+    QString error;
+    if (::Save_Setting(m_state, &error))
+        return true;
+    m_services.messages->generalError(this, error);
+    return false;
+}
+
+void TFZentreleFirmWare::showActiveConfiguration()
+{
+    if (isProjectActive(m_state)) {
+        setCaption(L_Name_Conf, m_state.text(11));
+        setCaption(L_Name_Conf_L2, m_state.Project_Name);
+    } else {
+        setCaption(L_Name_Conf, m_state.text(9));
+        setCaption(L_Name_Conf_L2, m_state.text(10));
+    }
+}
+
+void TFZentreleFirmWare::Set_Lang()
+{
+    setCaption(L_Begin, m_state.text(0));
+    for (int i = 1; i <= 8; ++i)
+        setCaption(L_Step[i], m_state.text(i));
+    Btn_Info->setToolTip(m_state.text(12));
+    Btn_Opz->setToolTip(m_state.text(13));
+    Btn_Close->setToolTip(m_state.text(14));
+    Btn_New->setText(m_state.text(15));
+    Btn_Open->setText(m_state.text(16));
+    Btn_CreateBin->setText(m_state.text(17));
+    Btn_Prm_Gen->setText(m_state.text(20));
+    Btn_New->setToolTip(m_state.text(21));
+    Btn_Open->setToolTip(m_state.text(22));
+    Btn_Prm_Gen->setToolTip(m_state.text(23));
+    Btn_CreateBin->setToolTip(m_state.text(24));
+    showActiveConfiguration();
+    if (LL_Update->isVisible())
+        LL_Update->setText(QStringLiteral("<a href=\"%1\">%2</a>")
+                               .arg(downloadPageUrl().toHtmlEscaped(), m_state.text(19).toHtmlEscaped()));
+}
+
+void TFZentreleFirmWare::Change_Language()
+{
+    Set_Lang();
+    if (FBoot)
+        FBoot->Set_Lang();
+    if (FNew_Project)
+        FNew_Project->Set_Lang();
+    if (FOpenConf)
+        FOpenConf->Set_Lang();
+    if (FSoftOptions)
+        FSoftOptions->Set_Lang();
+    if (FParGen)
+        FParGen->Set_Lang();
+}
+
+void TFZentreleFirmWare::applyTimerRule()
+{
+    if (m_state.Enable_Internet && m_state.Enable_Update) {
+        if (!Timer_Update->isActive())
+            Timer_Update->start();
+    } else {
+        Timer_Update->stop();
+    }
+}
+
+void TFZentreleFirmWare::Timer_UpdateTimer()
+{
+    Timer_Update->stop();
+    Timer_Update->setInterval(kPeriodicCheckMs);
+    Timer_Update->start();
+}
+
+void TFZentreleFirmWare::openUrl(const QString &url)
+{
+    if (m_services.openUrl)
+        m_services.openUrl(QUrl(url));
+}
+
+void TFZentreleFirmWare::closeEvent(QCloseEvent *event)
+{
+    // A settings file that cannot be written is reported once; the program still closes.
+    Save_Setting();
+    event->accept();
+}

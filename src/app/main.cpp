@@ -1,0 +1,28 @@
+#include "app/AppState.h"
+#include "app/Constants.h"
+#include "app/UWindows.h"
+#include "app/UZentreleFirmWare.h"
+#include "widgets/Look.h"
+#include "widgets/Services.h"
+
+#include <QApplication>
+#include <QDir>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kv40812"));
+    QApplication::setApplicationDisplayName(kSwCode);
+    QApplication::setApplicationVersion(kSwVersion);
+    QApplication::setFont(lookFont());
+
+    AppState state;
+    state.Dir_Exe = resolveWorkspace(QApplication::arguments(), QApplication::applicationDirPath());
+    QDir().mkpath(state.Dir_Exe); // a new --workspace folder
+    Services services = realServices();
+
+    auto mainWindow = Create_Windows(state, services);
+    mainWindow->show();
+    centreOnScreen(mainWindow.get());
+    return app.exec();
+}

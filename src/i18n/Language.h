@@ -1,0 +1,29 @@
+#pragma once
+
+#include "i18n/TextTable.h"
+
+#include <QByteArray>
+#include <QString>
+
+struct AppState;
+
+inline constexpr int kTextCount = 800;
+
+// Empties the table and fills it with the 800 built-in English texts.
+void Set_Default_Lang(TextTable &table);
+
+// Decodes a language file: a byte-order mark selects UTF-8 or UTF-16; without one, Windows-1252.
+QString decodeLanguageFile(const QByteArray &bytes);
+
+// Lays the text lines of a decoded language file over the table.
+void applyLanguageText(TextTable &table, const QString &text);
+
+// Reads one language file over the table. A file that cannot be read changes nothing.
+bool Read_Lang_File(TextTable &table, const QString &path, QString *error);
+
+// The path of a language's file in the language folder.
+QString languageFilePath(const AppState &state, const QString &languageName);
+
+// Built-in texts, then the file of Language_Name (or of English, which Language_Name then
+// becomes). On a read failure the table holds the built-in texts and the error is returned.
+bool Load_Language(AppState &state, QString *error);

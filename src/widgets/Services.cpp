@@ -1,0 +1,45 @@
+#include "widgets/Services.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMessageBox>
+
+namespace {
+void show(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text)
+{
+    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+}
+
+void QtMessageService::error(QWidget *parent, const QString &text)
+{
+    show(parent, QMessageBox::Critical, QApplication::applicationDisplayName(), text);
+}
+
+void QtMessageService::warning(QWidget *parent, const QString &text)
+{
+    show(parent, QMessageBox::Warning, QApplication::applicationDisplayName(), text);
+}
+
+bool QtMessageService::question(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
+void QtMessageService::generalError(QWidget *parent, const QString &text)
+{
+    show(parent, QMessageBox::Critical, QApplication::applicationDisplayName(), text);
+}
+
+Services realServices()
+{
+    static QtMessageService messages;
+    Services services;
+    services.messages = &messages;
+    services.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+    return services;
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+class QWidget;
+
+// Message boxes of every window; tests put a recording fake in its place.
+class MessageService {
+public:
+    virtual ~MessageService() = default;
+    virtual void error(QWidget *parent, const QString &text) = 0;
+    virtual void warning(QWidget *parent, const QString &text) = 0;
+    virtual bool question(QWidget *parent, const QString &text) = 0; // true for Yes
+    // The general error box: failures of files and of the system, with their own message.
+    virtual void generalError(QWidget *parent, const QString &text) = 0;
+};
+
+class QtMessageService : public MessageService {
+public:
+    void error(QWidget *parent, const QString &text) override;
+    void warning(QWidget *parent, const QString &text) override;
+    bool question(QWidget *parent, const QString &text) override;
+    void generalError(QWidget *parent, const QString &text) override;
+};
+
+// The platform parts the windows use, handed to each window with the state.
+struct Services {
+    MessageService *messages = nullptr;
+    std::function<void(const QUrl &)> openUrl; // the desktop's browser
+};
+
+// The real parts: QMessageBox and QDesktopServices.
+Services realServices();

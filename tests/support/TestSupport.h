@@ -1,0 +1,59 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "widgets/Services.h"
+
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <functional>
+
+// Records every message box instead of showing it, and answers questions as told.
+class FakeMessages : public MessageService {
+public:
+    struct Shown {
+        QString kind; // "error", "warning", "question" or "general"
+        QString text;
+    };
+
+    void error(QWidget *, const QString &text) override { record(QStringLiteral("error"), text); }
+    void warning(QWidget *, const QString &text) override { record(QStringLiteral("warning"), text); }
+    bool question(QWidget *, const QString &text) override
+    {
+        record(QStringLiteral("question"), text);
+        return answer;
+    }
+    void generalError(QWidget *, const QString &text) override { record(QStringLiteral("general"), text); }
+
+    QStringList texts() const;
+    void clear() { shown.clear(); }
+
+    QList<Shown> shown;
+    bool answer = true;
+    std::function<void(const Shown &)> onShow; // runs while the "box" is up
+
+private:
+    void record(const QString &kind, const QString &text);
+};
+
+// A temporary workspace with its own state and fake platform parts.
+struct TestWorkspace {
+    TestWorkspace();
+
+    QString path(const QString &relative) const { return joinPath(dir.path(), relative); }
+    void writeFile(const QString &relative, const QByteArray &data) const;
+    QByteArray readFile(const QString &relative) const;
+
+    QTemporaryDir dir;
+    AppState state;
+    FakeMessages messages;
+    Services services;
+    QList<QUrl> openedUrls;
+};
+
+// Runs `action` on the next modal window that opens (once the event loop turns).
+void onNextModal(std::function<void(QWidget *)> action);
+
+QString fixturePath(const QString &name);
