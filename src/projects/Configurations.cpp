@@ -1,0 +1,164 @@
+#include "projects/Configurations.h"
+
+#include "app/AppState.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+int messageIndex(NewConfigurationResult result)
+{
+    switch (result) {
+    case NewConfigurationResult::Created:
+        return -1;
+    case NewConfigurationResult::EmptyName:
+        return 107;
+    case NewConfigurationResult::Exists:
+        return 106;
+    case NewConfigurationResult::NotCreatable:
+        break;
+    }
+    return 105;
+}
+
+bool isSafeConfigurationName(const QString &name)
+{
+    if (name == u"." || name == u"..")
+        return false;
+    return std::none_of(name.begin(), name.end(), [](QChar c) {
+        return c == u'/' || c == u'\\' || c.category() == QChar::Other_Control;
+    });
+}
+
+NewConfigurationResult createConfiguration(const QString &dirProjects, const QString &name)
+{
+    if (name.isEmpty())
+        return NewConfigurationResult::EmptyName;
+    // Checked before existence: "." and ".." always exist, and "a/b" would land inside "a".
+    if (!isSafeConfigurationName(name))
+        return NewConfigurationResult::NotCreatable;
+    const QString folder = joinPath(dirProjects, name);
+    if (QFileInfo(folder).isDir())
+        return NewConfigurationResult::Exists;
+    if (!QDir(dirProjects).mkdir(name))
+        return NewConfigurationResult::NotCreatable;
+    QDir().mkpath(joinPath(folder, QStringLiteral("bin")));
+    return NewConfigurationResult::Created;
+}
+
+void activateConfiguration(AppState &state, const QString &name)
+{
+    state.Project_Name = name;
+    state.Project_Dir = joinPath(state.Dir_Projects, name);
+    Set_Files(state);
+}
+
+QStringList Load_Existing_Configuration(const QString &dirProjects)
+{
+    // Without QDir::Hidden the listing leaves out hidden folders, on Linux those named ".…".
+    QStringList names = QDir(dirProjects).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    sortNaturally(names);
+    return names;
+}
+
+namespace {
+
+bool isAsciiDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+// Compares two runs of digits by value, without converting them (a run may be any length).
+int compareDigitRuns(QStringView a, QStringView b)
+{
+    while (a.size() > 1 && a.front() == u'0')
+        a = a.mid(1);
+    while (b.size() > 1 && b.front() == u'0')
+        b = b.mid(1);
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    return a.compare(b);
+}
+
+int compareNatural(const QString &a, const QString &b)
+{
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (isAsciiDigit(a[i]) && isAsciiDigit(b[j])) {
+            qsizetype endA = i, endB = j;
+            while (endA < a.size() && isAsciiDigit(a[endA]))
+                ++endA;
+            while (endB < b.size() && isAsciiDigit(b[endB]))
+                ++endB;
+            if (int c = compareDigitRuns(QStringView(a).mid(i, endA - i), QStringView(b).mid(j, endB - j)))
+                return c;
+            i = endA;
+            j = endB;
+            continue;
+        }
+        const char16_t ca = a[i].toCaseFolded().unicode();
+        const char16_t cb = b[j].toCaseFolded().unicode();
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+        ++i;
+        ++j;
+    }
+    if (i < a.size())
+        return 1;
+    if (j < b.size())
+        return -1;
+    return 0;
+}
+
+} // namespace
+
+bool naturalLess(const QString &a, const QString &b)
+{
+    const int c = compareNatural(a, b);
+    return c != 0 ? c < 0 : a < b;
+}
+
+void sortNaturally(QStringList &names)
+{
+    std::sort(names.begin(), names.end(), naturalLess);
+}
+
+namespace {
+
+QString asciiUpper(const QString &text)
+{
+    QString upper = text;
+    for (QChar &c : upper) {
+        if (c >= u'a' && c <= u'z')
+            c = QChar(c.unicode() - u'a' + u'A');
+    }
+    return upper;
+}
+
+} // namespace
+
+int Search_Open_Conf(const QStringList &SL, const QString &snc)
+{
+    const QString key = asciiUpper(snc);
+    for (int i = 0; i < SL.size(); ++i) {
+        if (asciiUpper(SL[i]) == key)
+            return i;
+    }
+    return -1;
+}
+
+QString configurationNameOf(const QString &dirProjects, const QString &projectDir)
+{
+    if (projectDir.isEmpty())
+        return QString();
+    return projectDir.mid(dirProjects.size() + 1);
+}
+
+int preselectedIndex(const QStringList &SL, const QString &currentName)
+{
+    const int index = Search_Open_Conf(SL, currentName);
+    if (index >= 0)
+        return index;
+    return SL.isEmpty() ? -1 : 0;
+}

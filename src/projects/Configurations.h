@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+struct AppState;
+
+// The rules on configuration folders, shared by the dialogs and the command-line tool.
+
+enum class NewConfigurationResult {
+    Created,
+    EmptyName,    // text 107
+    Exists,       // text 106
+    NotCreatable, // text 105
+};
+
+// Index in Text_Table of the message that refuses a name; -1 for Created.
+int messageIndex(NewConfigurationResult result);
+
+// A name that stays one folder directly under the projects folder: no separator, not "."
+// or "..", no control character.
+bool isSafeConfigurationName(const QString &name);
+
+// Checks `name` as typed (not trimmed) and creates its folder with the `bin` folder inside.
+// A `bin` folder that cannot be created is not reported: the image write reports it later.
+NewConfigurationResult createConfiguration(const QString &dirProjects, const QString &name);
+
+// Makes `name` the active configuration: Project_Name, Project_Dir, ParGen_File.
+void activateConfiguration(AppState &state, const QString &name);
+
+// The folders directly under `dirProjects` (no files, no hidden folders), in natural order.
+QStringList Load_Existing_Configuration(const QString &dirProjects);
+
+// Orders ignoring case, with runs of digits by their value ("Plant 2" before "Plant 10").
+// Names equal that way keep a fixed order by their exact text.
+bool naturalLess(const QString &a, const QString &b);
+void sortNaturally(QStringList &names);
+
+// Index of `snc` in `SL`, matching whole names with ASCII letters in either case; the first
+// match wins; -1 when none matches.
+int Search_Open_Conf(const QStringList &SL, const QString &snc);
+
+// The configuration name in `projectDir`, a folder under `dirProjects`; empty when none is active.
+QString configurationNameOf(const QString &dirProjects, const QString &projectDir);
+
+// The item the open dialog selects: the active configuration, else the first; -1 for an empty list.
+int preselectedIndex(const QStringList &SL, const QString &currentName);
