@@ -117,6 +117,7 @@ void TestProjects::createConfiguration_data()
     QTest::newRow("dot, not existing") << "." << plant << false << R::NotCreatable;
     QTest::newRow("dot dot, not existing") << ".." << plant << false << R::NotCreatable;
     QTest::newRow("up and out") << "../Outside" << plant << false << R::NotCreatable;
+    QTest::newRow("hidden") << ".plant" << plant << false << R::NotCreatable;
     QTest::newRow("tab") << "Plant\t2" << plant << false << R::NotCreatable;
     QTest::newRow("newline") << "Plant\n2" << plant << false << R::NotCreatable;
     QTest::newRow("delete character") << "Plant\x7f" << plant << false << R::NotCreatable;

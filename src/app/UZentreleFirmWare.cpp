@@ -7,6 +7,7 @@
 #include "i18n/Language.h"
 #include "i18n/USoftOptions.h"
 #include "params/UParGen.h"
+#include "projects/Configurations.h"
 #include "projects/UNew_Project.h"
 #include "projects/UOpenConf.h"
 #include "update/UBoot.h"
@@ -184,10 +185,8 @@ void TFZentreleFirmWare::Open_Project()
     // configuration; treat it as a cancel.
     if (FOpenConf->Name_Conf.isEmpty())
         return;
-    m_state.Project_Name = FOpenConf->Name_Conf;
-    m_state.Project_Dir = joinPath(m_state.Dir_Projects, m_state.Project_Name);
+    activateConfiguration(m_state, FOpenConf->Name_Conf);
     showActiveConfiguration();
-    Set_Files();
 }
 
 void TFZentreleFirmWare::Update_Device()

@@ -24,7 +24,8 @@ int messageIndex(NewConfigurationResult result)
 
 bool isSafeConfigurationName(const QString &name)
 {
-    if (name == u"." || name == u"..")
+    // A leading dot would make a hidden folder that the open dialog never lists.
+    if (name.startsWith(u'.'))
         return false;
     return std::none_of(name.begin(), name.end(), [](QChar c) {
         return c == u'/' || c == u'\\' || c.category() == QChar::Other_Control;

@@ -17,8 +17,8 @@ enum class NewConfigurationResult {
 // Index in Text_Table of the message that refuses a name; -1 for Created.
 int messageIndex(NewConfigurationResult result);
 
-// A name that stays one folder directly under the projects folder: no separator, not "."
-// or "..", no control character.
+// A name that stays one visible folder directly under the projects folder: no separator,
+// no leading dot (hidden, and "." or ".."), no control character.
 bool isSafeConfigurationName(const QString &name);
 
 // Checks `name` as typed (not trimmed) and creates its folder with the `bin` folder inside.
