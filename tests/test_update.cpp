@@ -23,6 +23,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -115,7 +116,8 @@ private slots:
     void deviceCheck();
     void realEchoToLoopback_data();
     void realEchoToLoopback();
-    void realEchoUnanswered();
+    void realEchoInPrivateNetwork_data();
+    void realEchoInPrivateNetwork();
     void layoutAndTexts();
     void showFillsFieldsFromState_data();
     void showFillsFieldsFromState();
@@ -280,15 +282,33 @@ void TestUpdate::realEchoToLoopback()
     QCOMPARE(pinger.echo(QStringLiteral("127.0.0.300"), "x", kReplyTimeoutMs, &error), Outcome::Error);
 }
 
-void TestUpdate::realEchoUnanswered()
+void TestUpdate::realEchoInPrivateNetwork_data()
 {
-    // A private network namespace whose loopback ignores echo requests; the echo runs in it
-    // through this executable's --echo mode.
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<IcmpPinger::Method>("method");
+    QTest::addColumn<QByteArray>("outcome");
+    const QString ignoreEchoes = QStringLiteral("echo 1 > /proc/sys/net/ipv4/icmp_echo_ignore_all");
+    const QString allowDatagram = QStringLiteral("echo '0 0' > /proc/sys/net/ipv4/ping_group_range");
+    QTest::newRow("unanswered") << ignoreEchoes << IcmpPinger::Method::Automatic << QByteArray("no reply");
+    QTest::newRow("unanswered, datagram socket")
+        << allowDatagram + QStringLiteral(" && ") + ignoreEchoes << IcmpPinger::Method::DatagramSocket << QByteArray("no reply");
+    QTest::newRow("answered, datagram socket")
+        << allowDatagram << IcmpPinger::Method::DatagramSocket << QByteArray("reply");
+}
+
+void TestUpdate::realEchoInPrivateNetwork()
+{
+    // A private network namespace set up as asked; the echo runs in it through this
+    // executable's --echo mode, so no packet leaves the machine.
+    QFETCH(QString, setup);
+    QFETCH(IcmpPinger::Method, method);
+    QFETCH(QByteArray, outcome);
     QProcess child;
     child.start(QStringLiteral("unshare"),
                 {QStringLiteral("-rn"), QStringLiteral("sh"), QStringLiteral("-c"),
-                 QStringLiteral("ip link set lo up && echo 1 > /proc/sys/net/ipv4/icmp_echo_ignore_all || exit 77; "
-                                "exec \"$0\" --echo 127.0.0.1"),
+                 QStringLiteral("ip link set lo up && %1 || exit 77; exec \"$0\" --echo 127.0.0.1 %2")
+                     .arg(setup)
+                     .arg(int(method)),
                  QCoreApplication::applicationFilePath()});
     if (!child.waitForFinished(10000) || child.exitStatus() != QProcess::NormalExit)
         QSKIP("no private network namespace here");
@@ -296,7 +316,7 @@ void TestUpdate::realEchoUnanswered()
     if (child.exitCode() != 0 || out.isEmpty())
         QSKIP(qPrintable(QStringLiteral("no private network namespace here: %1")
                              .arg(QString::fromLocal8Bit(child.readAllStandardError()))));
-    QCOMPARE(out, QByteArray("no reply"));
+    QCOMPARE(out, outcome);
 }
 
 void TestUpdate::layoutAndTexts()
@@ -605,15 +625,17 @@ void TestUpdate::missingUpdaterIsReported()
     QVERIFY(!QApplication::overrideCursor());
 }
 
-// `--echo ADDRESS` sends one real echo and prints its outcome; the namespace test runs it.
+// `--echo ADDRESS METHOD` sends one real echo and prints its outcome; the namespace test runs it.
 int main(int argc, char *argv[])
 {
-    if (argc == 3 && std::strcmp(argv[1], "--echo") == 0) {
+    if (argc == 4 && std::strcmp(argv[1], "--echo") == 0) {
         QCoreApplication app(argc, argv);
-        IcmpPinger pinger;
+        IcmpPinger pinger(IcmpPinger::Method(std::atoi(argv[3])));
         QString error;
         const Outcome outcome = pinger.echo(QString::fromLocal8Bit(argv[2]), argv[2], kReplyTimeoutMs, &error);
-        std::puts(outcome == Outcome::Reply ? "reply" : outcome == Outcome::NoReply ? "no reply" : "error");
+        std::puts(outcome == Outcome::Reply     ? "reply"
+                  : outcome == Outcome::NoReply ? "no reply"
+                                                : qPrintable(QStringLiteral("error: ") + error));
         return 0;
     }
     QApplication app(argc, argv);

@@ -175,23 +175,22 @@ Pinger::Outcome IcmpPinger::echo(const QString &address, const QByteArray &paylo
     const quint16 sequence = ++m_sequence;
     const quint16 identifier = quint16(::getpid());
 
-    if (m_method == Method::Automatic || m_method == Method::DatagramSocket) {
-        SocketGuard socket {::socket(AF_INET, SOCK_DGRAM, IPPROTO_ICMP)};
+    // Datagram first: it needs no privilege where the system grants ICMP to ordinary users.
+    const struct {
+        Method method;
+        int type;
+        const char *name;
+    } sockets[] = {{Method::DatagramSocket, SOCK_DGRAM, "ICMP datagram socket"},
+                   {Method::RawSocket, SOCK_RAW, "ICMP raw socket"}};
+    for (const auto &kind : sockets) {
+        if (m_method != Method::Automatic && m_method != kind.method)
+            continue;
+        SocketGuard socket {::socket(AF_INET, kind.type, IPPROTO_ICMP)};
         if (socket.fd >= 0)
-            return socketEcho(socket.fd, false, target, identifier, sequence, payload, timeoutMs, error);
-        if (m_method == Method::DatagramSocket) {
+            return socketEcho(socket.fd, kind.type == SOCK_RAW, target, identifier, sequence, payload, timeoutMs, error);
+        if (m_method == kind.method) {
             if (error)
-                *error = systemError("ICMP datagram socket");
-            return Outcome::Error;
-        }
-    }
-    if (m_method == Method::Automatic || m_method == Method::RawSocket) {
-        SocketGuard socket {::socket(AF_INET, SOCK_RAW, IPPROTO_ICMP)};
-        if (socket.fd >= 0)
-            return socketEcho(socket.fd, true, target, identifier, sequence, payload, timeoutMs, error);
-        if (m_method == Method::RawSocket) {
-            if (error)
-                *error = systemError("ICMP raw socket");
+                *error = systemError(kind.name);
             return Outcome::Error;
         }
     }
