@@ -16,6 +16,7 @@
 #include "widgets/Services.h"
 #include "widgets/StyledButton.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>
@@ -43,6 +44,9 @@ void TFZentreleFirmWare::setWindows(TFNew_Project *newProject, TFOpenConf *openC
     FSoftOptions = softOptions;
     FParGen = parGen;
     FBoot = boot;
+    FBoot->startProgram = [this](const QString &NomeSW, const QString &Parameter, bool tipo) {
+        Start_Program(NomeSW, Parameter, tipo);
+    };
 }
 
 void TFZentreleFirmWare::FormCreate()
@@ -272,6 +276,19 @@ void TFZentreleFirmWare::Timer_UpdateTimer()
     Timer_Update->stop();
     Timer_Update->setInterval(kPeriodicCheckMs);
     Timer_Update->start();
+}
+
+bool TFZentreleFirmWare::Start_Program(const QString &NomeSW, const QString &Parameter, bool tipo)
+{
+    Q_UNUSED(tipo); // the program decides about its own window here
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const ProgramLauncher::Result result = m_launcher.run(NomeSW, Parameter, m_services.updaterWaitMs);
+    QApplication::restoreOverrideCursor();
+    if (result.outcome != ProgramLauncher::Outcome::NotStarted)
+        return true;
+    QWidget *parent = QApplication::activeModalWidget();
+    m_services.messages->error(parent ? parent : this, m_state.text(645));
+    return false;
 }
 
 void TFZentreleFirmWare::openUrl(const QString &url)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "update/Updater.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -33,6 +35,9 @@ public:
     void Set_Lang();
     void Change_Language();
     void Timer_UpdateTimer();
+    // Starts a program and waits until it ends or the updater limit passes; the windows repaint
+    // but take no input meanwhile. A program that cannot start is reported (text 645).
+    bool Start_Program(const QString &NomeSW, const QString &Parameter, bool tipo);
 
     // Switches the version-check timer on while both internet flags are set; a running
     // timer keeps its countdown.
@@ -58,6 +63,7 @@ private:
 
     AppState &m_state;
     Services &m_services;
+    ProgramLauncher m_launcher;
 
     QLabel *L_SW_Code = nullptr;
     QLabel *L_SW_Desc = nullptr;

@@ -1,5 +1,7 @@
 #include "widgets/Services.h"
 
+#include "update/Pinger.h"
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QMessageBox>
@@ -38,8 +40,10 @@ void QtMessageService::generalError(QWidget *parent, const QString &text)
 Services realServices()
 {
     static QtMessageService messages;
+    static IcmpPinger pinger;
     Services services;
     services.messages = &messages;
+    services.pinger = &pinger;
     services.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
     return services;
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class Pinger;
 class QWidget;
 
 // Message boxes of every window; tests put a recording fake in its place.
@@ -30,7 +31,9 @@ public:
 struct Services {
     MessageService *messages = nullptr;
     std::function<void(const QUrl &)> openUrl; // the desktop's browser
+    Pinger *pinger = nullptr;                  // the ICMP echo of the device check
+    int updaterWaitMs = 150000;                // how long the updater is waited for
 };
 
-// The real parts: QMessageBox and QDesktopServices.
+// The real parts: QMessageBox, QDesktopServices and the ICMP echo.
 Services realServices();

@@ -27,6 +27,8 @@ TestWorkspace::TestWorkspace()
     state.Dir_Exe = dir.path();
     setWorkspace(state, dir.path());
     services.messages = &messages;
+    services.pinger = &pinger;
+    services.updaterWaitMs = 1000;
     services.openUrl = [this](const QUrl &url) { openedUrls.append(url); };
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppState.h"
+#include "support/FakePinger.h"
 #include "widgets/Services.h"
 
 #include <QList>
@@ -49,6 +50,7 @@ struct TestWorkspace {
     QTemporaryDir dir;
     AppState state;
     FakeMessages messages;
+    FakePinger pinger;
     Services services;
     QList<QUrl> openedUrls;
 };

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <vector>
+
+class QProcess;
+
+// The external updater's name in the workspace.
+QString updaterProgramPath(const QString &dirExe);
+
+// Starts a program and waits for it, up to a limit. A program still running at the limit is
+// kept running on its own; it is never killed, not even when this program ends.
+class ProgramLauncher {
+public:
+    enum class Outcome { Ended, LimitPassed, NotStarted };
+    struct Result {
+        Outcome outcome = Outcome::NotStarted;
+        QString error;              // why it did not start
+        QProcess *process = nullptr; // the program still running after the limit
+    };
+
+    ProgramLauncher() = default;
+    ProgramLauncher(const ProgramLauncher &) = delete;
+    ProgramLauncher &operator=(const ProgramLauncher &) = delete;
+    ~ProgramLauncher();
+
+    // No shell: `parameter` is split into arguments like a command line. The program gets this
+    // program's working folder. While it runs the event loop turns, so windows repaint, but
+    // keyboard, mouse and close requests are dropped.
+    Result run(const QString &program, const QString &parameter, int limitMs);
+
+private:
+    std::vector<QProcess *> m_running;
+};
