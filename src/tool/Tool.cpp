@@ -1,0 +1,247 @@
+#include "tool/Tool.h"
+
+#include "app/AppState.h"
+#include "app/Comon.h"
+#include "i18n/Language.h"
+#include "params/IntegerConversion.h"
+#include "projects/Configurations.h"
+#include "update/UpdateJob.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <functional>
+#include <map>
+
+namespace {
+
+const QChar kPilcrow(0x00B6);
+
+const char kUsage[] = R"(Usage: kv40812-tool [--workspace DIR] [--language NAME] COMMAND [ARGUMENTS]
+
+Commands:
+  new NAME                       create a configuration under PROJECTS
+  list                           print the configurations, one a line
+  show PROJECT                   print the 33 parameters as KEY=VALUE
+  set PROJECT KEY=VALUE...       change parameters, check them and save
+  validate PROJECT|FILE          check a configuration's parameters
+  image PROJECT [--output FILE]  compose the configuration image (default PROJECT/bin/bank.bin)
+  image --input FILE --output FILE
+                                 compose the image of a loose parameter file
+  inspect IMAGE [--json]         decode and check a configuration image
+  job PROJECT --ip A.B.C.D --option 0|1|2 [--read-back]
+                                 write the update job Ethernet_Update.xml
+  texts                          print the text table as a language file
+  check-version                  ask the maker's server for a newer version
+
+PROJECT is a configuration's name in the workspace, or the path of its folder.
+--workspace defaults to the configurator's own workspace; --language takes the
+texts of messages from LANGUAGE/NAME.lng.
+Exit codes: 0 done, 1 refused (a rule, a name, a bad image), 2 wrong usage or a
+file that cannot be read or written.
+)";
+
+// A command line split into its command, its plain arguments and its options.
+struct CommandLine {
+    QString command;
+    QStringList arguments;
+    QMap<QString, QString> options; // "--ip" -> "127.0.0.1"; flags map to an empty text
+    bool help = false;
+};
+
+struct UsageError {
+    QString message;
+};
+
+const QStringList kOptionsWithValue = {QStringLiteral("--workspace"), QStringLiteral("--language"),
+                                       QStringLiteral("--output"), QStringLiteral("--input"),
+                                       QStringLiteral("--ip"), QStringLiteral("--option")};
+const QStringList kFlags = {QStringLiteral("--json"), QStringLiteral("--read-back"), QStringLiteral("--help"),
+                            QStringLiteral("-h")};
+
+CommandLine parse(const QStringList &arguments)
+{
+    CommandLine line;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &arg = arguments.at(i);
+        if (arg == u"--help" || arg == u"-h") {
+            line.help = true;
+        } else if (kOptionsWithValue.contains(arg)) {
+            if (i + 1 >= arguments.size())
+                throw UsageError{arg + QStringLiteral(" needs a value")};
+            line.options.insert(arg, arguments.at(++i));
+        } else if (kFlags.contains(arg)) {
+            line.options.insert(arg, QString());
+        } else if (arg.startsWith(u"--") && arg.contains(u'=')
+                   && kOptionsWithValue.contains(arg.left(arg.indexOf(u'=')))) {
+            line.options.insert(arg.left(arg.indexOf(u'=')), arg.mid(arg.indexOf(u'=') + 1));
+        } else if (arg.startsWith(u"--")) {
+            throw UsageError{QStringLiteral("unknown option ") + arg};
+        } else if (line.command.isEmpty()) {
+            line.command = arg;
+        } else {
+            line.arguments << arg;
+        }
+    }
+    return line;
+}
+
+class Tool {
+public:
+    Tool(const CommandLine &line, const QString &executableDir, QTextStream &out, QTextStream &err)
+        : m_line(line), m_out(out), m_err(err)
+    {
+        QStringList forResolve{QString()};
+        if (line.options.contains(QStringLiteral("--workspace")))
+            forResolve << QStringLiteral("--workspace") << line.options.value(QStringLiteral("--workspace"));
+        setWorkspace(m_state, resolveWorkspace(forResolve, executableDir));
+        Set_Default_Lang(m_state.Text_Table);
+    }
+
+    int run();
+
+private:
+    int fail(int code, const QString &message)
+    {
+        m_err << "kv40812-tool: " << message << Qt::endl;
+        return code;
+    }
+    void expectArguments(qsizetype count, const char *what) const
+    {
+        if (m_line.arguments.size() != count)
+            throw UsageError{QStringLiteral("%1 takes %2").arg(m_line.command, QString::fromLatin1(what))};
+    }
+    bool loadLanguage(QString *error);
+    QString projectFolder(const QString &project) const;
+
+    int cmdNew();
+    int cmdList();
+    int cmdJob();
+    int cmdTexts();
+
+    const CommandLine &m_line;
+    QTextStream &m_out;
+    QTextStream &m_err;
+    AppState m_state;
+};
+
+bool Tool::loadLanguage(QString *error)
+{
+    if (!m_line.options.contains(QStringLiteral("--language")))
+        return true;
+    const QString path = languageFilePath(m_state, m_line.options.value(QStringLiteral("--language")));
+    if (!QFileInfo(path).isFile()) {
+        *error = QDir::toNativeSeparators(path) + QStringLiteral(": no such language file");
+        return false;
+    }
+    return Read_Lang_File(m_state.Text_Table, path, error);
+}
+
+// A configuration's name in the workspace, or the path of its folder.
+QString Tool::projectFolder(const QString &project) const
+{
+    const QString inWorkspace = joinPath(m_state.Dir_Projects, project);
+    if (isSafeConfigurationName(project) && QFileInfo(inWorkspace).isDir())
+        return inWorkspace;
+    if (QFileInfo(project).isDir())
+        return QDir(project).absolutePath();
+    throw UsageError{QStringLiteral("no configuration \"%1\" in %2 and no such folder")
+                         .arg(project, QDir::toNativeSeparators(m_state.Dir_Projects))};
+}
+
+int Tool::run()
+{
+    const std::map<QString, std::function<int()>> commands = {
+        {QStringLiteral("new"), [this] { return cmdNew(); }},
+        {QStringLiteral("list"), [this] { return cmdList(); }},
+        {QStringLiteral("job"), [this] { return cmdJob(); }},
+        {QStringLiteral("texts"), [this] { return cmdTexts(); }},
+    };
+    if (m_line.help || m_line.command.isEmpty()) {
+        m_out << kUsage;
+        return m_line.help ? kExitOk : kExitUsage;
+    }
+    const auto command = commands.find(m_line.command);
+    if (command == commands.end())
+        throw UsageError{QStringLiteral("unknown command \"%1\" (try --help)").arg(m_line.command)};
+    QString error;
+    if (!loadLanguage(&error))
+        return fail(kExitUsage, error);
+    return command->second();
+}
+
+int Tool::cmdNew()
+{
+    expectArguments(1, "one configuration name");
+    QDir().mkpath(m_state.Dir_Exe); // a new workspace, as the configurator makes it
+    createWorkspaceFolders(m_state);
+    const NewConfigurationResult result = createConfiguration(m_state.Dir_Projects, m_line.arguments.first());
+    if (result != NewConfigurationResult::Created)
+        return fail(kExitRefused, m_state.text(messageIndex(result)));
+    m_out << QDir::toNativeSeparators(joinPath(m_state.Dir_Projects, m_line.arguments.first())) << Qt::endl;
+    return kExitOk;
+}
+
+int Tool::cmdList()
+{
+    expectArguments(0, "no arguments");
+    for (const QString &name : Load_Existing_Configuration(m_state.Dir_Projects))
+        m_out << name << Qt::endl;
+    return kExitOk;
+}
+
+int Tool::cmdJob()
+{
+    expectArguments(1, "one configuration");
+    if (!m_line.options.contains(QStringLiteral("--ip")) || !m_line.options.contains(QStringLiteral("--option")))
+        throw UsageError{QStringLiteral("job needs --ip A.B.C.D and --option 0|1|2")};
+    UpdateJob job;
+    job.projectDir = projectFolder(m_line.arguments.first());
+    job.dirMaster = m_state.Dir_Master;
+    job.readBack = m_line.options.contains(QStringLiteral("--read-back"));
+    const QString option = m_line.options.value(QStringLiteral("--option"));
+    if (option != u"0" && option != u"1" && option != u"2")
+        throw UsageError{QStringLiteral("--option is 0 (firmware + configuration), 1 (firmware) or 2 (configuration)")};
+    job.option = option.toInt();
+    // The address as the update window holds it: four fields joined by dots, each as typed.
+    const QString ip = m_line.options.value(QStringLiteral("--ip"));
+    job.addressParts = ip.split(u'.');
+    QString a, b, c, d;
+    if (job.addressParts.size() != 4 || !Split_IP_Address(ip, a, b, c, d))
+        return fail(kExitRefused, QStringLiteral("\"%1\" is not an IPv4 address A.B.C.D").arg(ip));
+    QString error;
+    if (!writeUpdateJob(m_state.Dir_Exe, job, &error))
+        return fail(kExitUsage, error);
+    m_out << QDir::toNativeSeparators(updateJobPath(m_state.Dir_Exe)) << Qt::endl;
+    return kExitOk;
+}
+
+int Tool::cmdTexts()
+{
+    expectArguments(0, "no arguments");
+    // A byte-order mark, so that the output is a UTF-8 language file as it stands.
+    m_out << QChar(0xFEFF);
+    const QStringList &entries = m_state.Text_Table.entries;
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const QString &text = entries.at(i);
+        // Pilcrows keep blanks at either end, and an empty text, when the file is read back.
+        const bool wrap = text.isEmpty() || text.front().unicode() <= 32 || text.back().unicode() <= 32;
+        m_out << "STR" << i << " = " << (wrap ? kPilcrow + text + kPilcrow : text) << '\n';
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+int runTool(const QStringList &arguments, const QString &executableDir, QTextStream &out, QTextStream &err)
+{
+    try {
+        const CommandLine line = parse(arguments);
+        Tool tool(line, executableDir, out, err);
+        return tool.run();
+    } catch (const UsageError &usage) {
+        err << "kv40812-tool: " << usage.message << Qt::endl;
+        return kExitUsage;
+    }
+}
