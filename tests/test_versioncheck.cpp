@@ -1,8 +1,13 @@
 #include "app/Constants.h"
+#include "app/UWindows.h"
+#include "app/UZentreleFirmWare.h"
 #include "i18n/VersionCheck.h"
 #include "support/LocalHttpServer.h"
+#include "support/TestSupport.h"
 
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QTimer>
 
 #include <algorithm>
 #include <QTest>
@@ -21,6 +26,8 @@ private slots:
     void connectionRefused();
     void requestAsTheServerSeesIt();
     void cancelEndsTheRequest();
+    void timerTickShowsOrHidesTheLink();
+    void timerChecksNeverOverlap();
 };
 
 void TestVersionCheck::answerTable_data()
@@ -182,5 +189,80 @@ void TestVersionCheck::cancelEndsTheRequest()
     QVERIFY2(clock.elapsed() < 4000, qPrintable(QString::number(clock.elapsed())));
 }
 
-QTEST_GUILESS_MAIN(TestVersionCheck)
+namespace {
+LocalHttpServer::Reply answer(const QByteArray &body, int delayMs = 0)
+{
+    LocalHttpServer::Reply reply;
+    reply.body = body;
+    reply.delayMs = delayMs;
+    return reply;
+}
+
+void writeInternetFlags(TestWorkspace &ws)
+{
+    ws.writeFile(QStringLiteral("Zentrel.xml"),
+                 "<C><lastinternet><enable_internet>1</enable_internet><enable_update>1</enable_update></lastinternet></C>");
+}
+} // namespace
+
+void TestVersionCheck::timerTickShowsOrHidesTheLink()
+{
+    LocalHttpServer server;
+    qputenv("KV40812_WEB_BASE", server.base().toUtf8());
+    server.setReply(answer("VER. 1.300", 300));
+    TestWorkspace ws;
+    writeInternetFlags(ws);
+    auto main = Create_Windows(ws.state, ws.services);
+    auto *link = main->findChild<QLabel *>(QStringLiteral("LL_Update"));
+    QVERIFY(link && link->isHidden());
+    QCOMPARE(main->Timer_Update->interval(), 60000);
+    QVERIFY(main->Timer_Update->isActive());
+
+    main->Timer_UpdateTimer();
+    QVERIFY(!main->Timer_Update->isActive()); // stopped while the check runs
+    QTRY_VERIFY(!link->isHidden());
+    QCOMPARE(link->text(), QStringLiteral("<a href=\"%1\">New Version Available. Click Here for more Details</a>")
+                               .arg(downloadPageUrl()));
+    QVERIFY(main->Timer_Update->isActive());
+    QCOMPARE(main->Timer_Update->interval(), 7200000);
+
+    emit link->linkActivated(downloadPageUrl());
+    QCOMPARE(ws.openedUrls, QList<QUrl>{QUrl(downloadPageUrl())});
+
+    server.setReply(answer("VER. 1.200"));
+    main->Timer_UpdateTimer();
+    QTRY_VERIFY(link->isHidden());
+    QTRY_VERIFY(main->Timer_Update->isActive());
+    QCOMPARE(main->Timer_Update->interval(), 7200000);
+    QCOMPARE(server.requests().size(), 2);
+}
+
+void TestVersionCheck::timerChecksNeverOverlap()
+{
+    LocalHttpServer server;
+    qputenv("KV40812_WEB_BASE", server.base().toUtf8());
+    server.setReply(answer("VER. 1.300", 800));
+    TestWorkspace ws;
+    writeInternetFlags(ws);
+    auto main = Create_Windows(ws.state, ws.services);
+
+    main->Timer_UpdateTimer();
+    main->Timer_UpdateTimer();
+    main->applyTimerRule(); // a confirmed options window while the check runs
+    QVERIFY(!main->Timer_Update->isActive());
+    QTRY_COMPARE(server.requests().size(), 1);
+    // The flags were cleared while the check ran: the timer stays off afterwards.
+    ws.state.Enable_Update = false;
+    auto *link = main->findChild<QLabel *>(QStringLiteral("LL_Update"));
+    QTRY_VERIFY(!link->isHidden());
+    QVERIFY(!main->Timer_Update->isActive());
+    QCOMPARE(server.requests().size(), 1);
+
+    ws.state.Enable_Update = true;
+    main->applyTimerRule();
+    QVERIFY(main->Timer_Update->isActive());
+    QCOMPARE(main->Timer_Update->interval(), 7200000);
+}
+
+QTEST_MAIN(TestVersionCheck)
 #include "test_versioncheck.moc"
