@@ -30,6 +30,15 @@ private slots:
     void timerChecksNeverOverlap();
 };
 
+namespace {
+VersionCheckRequest requestTo(const LocalHttpServer &server)
+{
+    VersionCheckRequest request;
+    request.url = server.base() + QStringLiteral("/home/download/GetversionSW.asp?nomesw=KV40812");
+    return request;
+}
+} // namespace
+
 void TestVersionCheck::answerTable_data()
 {
     QTest::addColumn<QString>("body");
@@ -112,8 +121,7 @@ void TestVersionCheck::serverAnswers()
     reply.body = body;
     reply.contentLength = contentLength;
     server.setReply(reply);
-    VersionCheckRequest request;
-    request.url = server.base() + QStringLiteral("/home/download/GetversionSW.asp?nomesw=KV40812");
+    VersionCheckRequest request = requestTo(server);
     QCOMPARE(Check_Version(request), newer);
     QCOMPARE(server.requests().size(), 1);
 }
@@ -152,8 +160,7 @@ void TestVersionCheck::slowAnswerTimesOut()
     reply.body = "VER. 1.300";
     reply.delayMs = 3000;
     server.setReply(reply);
-    VersionCheckRequest request;
-    request.url = server.base() + QStringLiteral("/home/download/GetversionSW.asp?nomesw=KV40812");
+    VersionCheckRequest request = requestTo(server);
     request.totalTimeoutMs = 1000;
     QElapsedTimer clock;
     clock.start();
@@ -177,8 +184,7 @@ void TestVersionCheck::cancelEndsTheRequest()
     reply.body = "VER. 1.300";
     reply.delayMs = 10000;
     server.setReply(reply);
-    VersionCheckRequest request;
-    request.url = server.base() + QStringLiteral("/x");
+    VersionCheckRequest request = requestTo(server);
     QElapsedTimer clock;
     clock.start();
     QFuture<bool> future = startVersionCheck(request);
