@@ -15,6 +15,7 @@ std::unique_ptr<TFZentreleFirmWare> Create_Windows(AppState &state, Services &se
     auto *openConf = new TFOpenConf(state, services, main.get());
     auto *about = new TFAbout(state, services, main.get());
     auto *softOptions = new TFSoftOptions(state, services, main.get());
+    softOptions->changeLanguage = [window = main.get()] { window->Change_Language(); };
     auto *parGen = new TFParGen(state, services, main.get());
     auto *boot = new TFBoot(state, services, main.get());
     main->setWindows(newProject, openConf, about, softOptions, parGen, boot);

@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "app/UAbout.h"
 #include "i18n/Language.h"
+#include "i18n/VersionCheck.h"
 #include "i18n/USoftOptions.h"
 #include "params/UParGen.h"
 #include "projects/Configurations.h"
@@ -20,6 +21,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>
+#include <QFutureWatcher>
 #include <QLabel>
 #include <QTimer>
 
@@ -33,6 +35,13 @@ TFZentreleFirmWare::TFZentreleFirmWare(AppState &state, Services &services)
 {
     setObjectName(QStringLiteral("TFZentreleFirmWare"));
     FormCreate();
+}
+
+TFZentreleFirmWare::~TFZentreleFirmWare()
+{
+    // Lets a running check end at once rather than hold the program's exit for its time-out.
+    if (m_cancelCheck)
+        m_cancelCheck->store(true);
 }
 
 void TFZentreleFirmWare::setWindows(TFNew_Project *newProject, TFOpenConf *openConf, TFAbout *about,
@@ -65,6 +74,8 @@ void TFZentreleFirmWare::FormCreate()
         m_services.messages->generalError(this, error);
     }
 
+    m_versionCheck = new QFutureWatcher<bool>(this);
+    connect(m_versionCheck, &QFutureWatcher<bool>::finished, this, &TFZentreleFirmWare::versionCheckFinished);
     Timer_Update = new QTimer(this);
     Timer_Update->setObjectName(QStringLiteral("Timer_Update"));
     Timer_Update->setInterval(kFirstCheckMs);
@@ -241,9 +252,14 @@ void TFZentreleFirmWare::Set_Lang()
     Btn_Prm_Gen->setToolTip(m_state.text(23));
     Btn_CreateBin->setToolTip(m_state.text(24));
     showActiveConfiguration();
-    if (LL_Update->isVisible())
-        LL_Update->setText(QStringLiteral("<a href=\"%1\">%2</a>")
-                               .arg(downloadPageUrl().toHtmlEscaped(), m_state.text(19).toHtmlEscaped()));
+    if (!LL_Update->isHidden())
+        showUpdateLink();
+}
+
+void TFZentreleFirmWare::showUpdateLink()
+{
+    setLinkCaption(LL_Update, downloadPageUrl(), m_state.text(19));
+    LL_Update->show();
 }
 
 void TFZentreleFirmWare::Change_Language()
@@ -263,6 +279,8 @@ void TFZentreleFirmWare::Change_Language()
 
 void TFZentreleFirmWare::applyTimerRule()
 {
+    if (m_versionCheck->isRunning())
+        return;
     if (m_state.Enable_Internet && m_state.Enable_Update) {
         if (!Timer_Update->isActive())
             Timer_Update->start();
@@ -274,8 +292,22 @@ void TFZentreleFirmWare::applyTimerRule()
 void TFZentreleFirmWare::Timer_UpdateTimer()
 {
     Timer_Update->stop();
+    if (m_versionCheck->isRunning())
+        return;
+    const VersionCheckRequest request;
+    m_cancelCheck = request.cancelled;
+    m_versionCheck->setFuture(startVersionCheck(request));
+}
+
+void TFZentreleFirmWare::versionCheckFinished()
+{
+    if (m_versionCheck->result())
+        showUpdateLink();
+    else
+        LL_Update->hide();
     Timer_Update->setInterval(kPeriodicCheckMs);
-    Timer_Update->start();
+    // The flags may have changed in the options window while the check ran.
+    applyTimerRule();
 }
 
 bool TFZentreleFirmWare::Start_Program(const QString &NomeSW, const QString &Parameter, bool tipo)

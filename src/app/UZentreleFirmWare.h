@@ -4,8 +4,12 @@
 
 #include <QWidget>
 
+#include <atomic>
+#include <memory>
+
 class QLabel;
 class QTimer;
+template <typename T> class QFutureWatcher;
 class StyledButton;
 class TFAbout;
 class TFBoot;
@@ -21,6 +25,7 @@ class TFZentreleFirmWare : public QWidget {
     Q_OBJECT
 public:
     TFZentreleFirmWare(AppState &state, Services &services);
+    ~TFZentreleFirmWare() override;
 
     // The other six windows, created after this one (the start-up needs none of them).
     void setWindows(TFNew_Project *newProject, TFOpenConf *openConf, TFAbout *about,
@@ -40,7 +45,7 @@ public:
     bool Start_Program(const QString &NomeSW, const QString &Parameter, bool tipo);
 
     // Switches the version-check timer on while both internet flags are set; a running
-    // timer keeps its countdown.
+    // timer keeps its countdown, and while a check runs its end applies the rule.
     void applyTimerRule();
 
     QTimer *Timer_Update = nullptr;
@@ -60,6 +65,8 @@ private:
     void createControls();
     void showActiveConfiguration();
     void openUrl(const QString &url);
+    void versionCheckFinished();
+    void showUpdateLink();
 
     AppState &m_state;
     Services &m_services;
@@ -80,4 +87,8 @@ private:
     StyledButton *Btn_Prm_Gen = nullptr;
     StyledButton *Btn_CreateBin = nullptr;
     QLabel *L_Norvexa = nullptr;
+
+    // The timer's check runs on a worker thread; the window never waits for it.
+    QFutureWatcher<bool> *m_versionCheck = nullptr;
+    std::shared_ptr<std::atomic_bool> m_cancelCheck;
 };

@@ -31,18 +31,6 @@ QString decodeCp1252(QByteArrayView bytes)
     return out;
 }
 
-// Removes every character with a code of 32 or below from both ends.
-QString trimControl(QStringView text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin).unicode() <= 32)
-        ++begin;
-    while (end > begin && text.at(end - 1).unicode() <= 32)
-        --end;
-    return text.mid(begin, end - begin).toString();
-}
-
 void applyLine(TextTable &table, QStringView rawLine)
 {
     const QString line = trimControl(rawLine);
@@ -73,6 +61,17 @@ void applyLine(TextTable &table, QStringView rawLine)
 }
 
 } // namespace
+
+QString trimControl(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin).unicode() <= 32)
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= 32)
+        --end;
+    return text.mid(begin, end - begin).toString();
+}
 
 QString decodeLanguageFile(const QByteArray &bytes)
 {
@@ -112,16 +111,22 @@ bool Read_Lang_File(TextTable &table, const QString &path, QString *error)
     return true;
 }
 
+bool isLanguageFileEntry(const QFileInfo &info)
+{
+    const QString name = info.fileName();
+    return name.size() > kLanguageExtension.size() && name.endsWith(kLanguageExtension) && info.isFile();
+}
+
 QString languageFilePath(const AppState &state, const QString &languageName)
 {
-    return joinPath(state.Dir_Language, languageName + QStringLiteral(".lng"));
+    return joinPath(state.Dir_Language, languageName + kLanguageExtension);
 }
 
 bool Load_Language(AppState &state, QString *error)
 {
     Set_Default_Lang(state.Text_Table);
     const auto isLanguageFile = [&](const QString &name) {
-        return !name.isEmpty() && QFileInfo(languageFilePath(state, name)).isFile();
+        return !name.isEmpty() && isLanguageFileEntry(QFileInfo(languageFilePath(state, name)));
     };
     if (!isLanguageFile(state.Language_Name)) {
         state.Language_Name = kDefaultLanguage;

@@ -5,9 +5,14 @@
 #include <QByteArray>
 #include <QString>
 
+class QFileInfo;
 struct AppState;
 
 inline constexpr int kTextCount = 800;
+inline const QString kLanguageExtension = QStringLiteral(".lng");
+
+// Removes every character with a code of 32 or below (blanks, line breaks, controls) from both ends.
+QString trimControl(QStringView text);
 
 // Empties the table and fills it with the 800 built-in English texts.
 void Set_Default_Lang(TextTable &table);
@@ -20,6 +25,11 @@ void applyLanguageText(TextTable &table, const QString &text);
 
 // Reads one language file over the table. A file that cannot be read changes nothing.
 bool Read_Lang_File(TextTable &table, const QString &path, QString *error);
+
+// A language file: a regular file named "<Name>.lng", the extension in these exact letters.
+// The options window lists by this rule and Load_Language looks up by it, so a listed
+// language always loads.
+bool isLanguageFileEntry(const QFileInfo &info);
 
 // The path of a language's file in the language folder.
 QString languageFilePath(const AppState &state, const QString &languageName);

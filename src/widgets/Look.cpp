@@ -73,6 +73,12 @@ void setCaption(QLabel *label, const QString &text)
     label->adjustSize();
 }
 
+void setLinkCaption(QLabel *label, const QString &url, const QString &text)
+{
+    label->setTextFormat(Qt::RichText);
+    label->setText(QStringLiteral("<a href=\"%1\">%2</a>").arg(url.toHtmlEscaped(), text.toHtmlEscaped()));
+}
+
 Header addHeader(QWidget *parent, int width, const QString &panelName)
 {
     Header header;

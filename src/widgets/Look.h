@@ -33,6 +33,9 @@ QLabel *addLabel(QWidget *parent, const QString &name, int left, int top,
 // Sets a label's text and lets it grow or shrink to fit, as a desktop label does.
 void setCaption(QLabel *label, const QString &text);
 
+// Shows a label's text as one link to url (the label hands the link on through linkActivated).
+void setLinkCaption(QLabel *label, const QString &url, const QString &text);
+
 // The grey header across the top: L_SW_Code in large letters and the bold L_SW_Desc line.
 struct Header {
     QWidget *panel = nullptr;

@@ -1,0 +1,51 @@
+#include "i18n/LanguageList.h"
+
+#include "app/AppState.h"
+#include "i18n/Language.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+QStringList listLanguageFiles(const QString &folder)
+{
+    QStringList names;
+    const QFileInfoList entries =
+        QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    for (const QFileInfo &info : entries) {
+        if (isLanguageFileEntry(info) && !info.isSymLink() && info.permissions().testFlag(QFile::WriteOwner))
+            names.append(info.fileName());
+    }
+    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        const int blind = QString::compare(a, b, Qt::CaseInsensitive);
+        return blind != 0 ? blind < 0 : a < b;
+    });
+    return names;
+}
+
+QString languageDisplayName(const QString &fileName)
+{
+    return fileName.chopped(kLanguageExtension.size());
+}
+
+QString flagPicturePath(const QString &folder, const QString &displayName)
+{
+    for (const QString &name : {displayName + QStringLiteral(".bmp"), kDefaultFlag}) {
+        const QString path = joinPath(folder, name);
+        if (QFileInfo::exists(path))
+            return path;
+    }
+    return QString();
+}
+
+LanguagePage languagePage(int entries, int numPage)
+{
+    LanguagePage page;
+    page.pages = (entries + kLanguagesPerPage - 1) / kLanguagesPerPage;
+    page.first = (numPage - 1) * kLanguagesPerPage;
+    page.count = std::clamp(entries - page.first, 0, kLanguagesPerPage);
+    page.previous = numPage != 1;
+    page.next = numPage != page.pages;
+    return page;
+}

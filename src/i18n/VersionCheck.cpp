@@ -1,0 +1,142 @@
+#include "i18n/VersionCheck.h"
+
+#include "app/Constants.h"
+#include "i18n/Language.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+#include <curl/curl.h>
+
+#include <mutex>
+
+namespace {
+
+const QString kVersionQueryPath = QStringLiteral("/home/download/GetversionSW.asp?nomesw=");
+const QString kNoVersionAnswer = QStringLiteral("VER. 0.000");
+const char kAcceptHeader[] = "Accept: text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
+const char kUserAgent[] = "Mozilla/3.0 (compatible; Indy Library)";
+
+struct Transfer {
+    QByteArray body;
+    qsizetype limit = 0;
+    const std::atomic_bool *cancelled = nullptr;
+};
+
+size_t collectBody(char *data, size_t size, size_t count, void *user)
+{
+    auto *transfer = static_cast<Transfer *>(user);
+    const size_t bytes = size * count;
+    if (transfer->body.size() + qsizetype(bytes) > transfer->limit)
+        return 0; // curl ends the transfer with a write error
+    transfer->body.append(data, qsizetype(bytes));
+    return bytes;
+}
+
+int checkCancelled(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return static_cast<Transfer *>(user)->cancelled->load() ? 1 : 0;
+}
+
+void initialiseCurlOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+bool isDigits(QStringView text)
+{
+    if (text.startsWith(u'-') || text.startsWith(u'+'))
+        text = text.mid(1);
+    if (text.isEmpty())
+        return false;
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+VersionCheckRequest::VersionCheckRequest() : url(versionQueryUrl()) {}
+
+QString versionQueryUrl()
+{
+    return webBase() + kVersionQueryPath + kSwCode;
+}
+
+qint32 Conv_Version(const QString &Ver_str)
+{
+    const qsizetype blank = Ver_str.indexOf(u' ');
+    const QString t = trimControl(blank < 0 ? QStringView(Ver_str) : QStringView(Ver_str).mid(blank + 1));
+    if (t.size() < 5)
+        return -1;
+    const QString digits = QString(t.at(0)) + t.at(2) + t.at(3) + t.at(4);
+    if (!isDigits(digits))
+        return -1;
+    return digits.toInt();
+}
+
+bool isNewerVersion(const QString &answer)
+{
+    const QString trimmed = trimControl(answer);
+    if (trimmed.isEmpty() || trimmed.toUpper() == kNoVersionAnswer)
+        return false;
+    const qint32 mine = Conv_Version(kSwVersion);
+    const qint32 theirs = Conv_Version(trimmed);
+    return mine != -1 && theirs != -1 && theirs > mine;
+}
+
+QString fetchVersionAnswer(const VersionCheckRequest &request)
+{
+    initialiseCurlOnce();
+    CURL *curl = curl_easy_init();
+    if (!curl)
+        return QString();
+
+    Transfer transfer;
+    transfer.limit = request.maxBodyBytes;
+    transfer.cancelled = request.cancelled.get();
+
+    // Our Accept replaces curl's own; no other header is added (no Expect, no cookies).
+    curl_slist *headers = curl_slist_append(nullptr, kAcceptHeader);
+
+    const QByteArray url = request.url.toUtf8();
+    curl_easy_setopt(curl, CURLOPT_URL, url.constData());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_0));
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, kUserAgent);
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+    curl_easy_setopt(curl, CURLOPT_PROXY, "");
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L); // runs on a worker thread
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(request.connectTimeoutMs));
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(request.totalTimeoutMs));
+    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(request.maxBodyBytes));
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collectBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, checkCancelled);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+
+    const CURLcode result = curl_easy_perform(curl);
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_slist_free_all(headers);
+    curl_easy_cleanup(curl);
+
+    if (result != CURLE_OK || status < 200 || status > 299)
+        return QString();
+    return QString::fromLatin1(transfer.body);
+}
+
+bool Check_Version(const VersionCheckRequest &request)
+{
+    return isNewerVersion(fetchVersionAnswer(request));
+}
+
+QFuture<bool> startVersionCheck(const VersionCheckRequest &request)
+{
+    return QtConcurrent::run([request] { return Check_Version(request); });
+}
