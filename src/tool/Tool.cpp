@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/Comon.h"
 #include "i18n/Language.h"
+#include "i18n/VersionCheck.h"
 #include "params/IntegerConversion.h"
 #include "projects/Configurations.h"
 #include "update/UpdateJob.h"
@@ -119,6 +120,7 @@ private:
     int cmdList();
     int cmdJob();
     int cmdTexts();
+    int cmdCheckVersion();
 
     const CommandLine &m_line;
     QTextStream &m_out;
@@ -157,6 +159,7 @@ int Tool::run()
         {QStringLiteral("list"), [this] { return cmdList(); }},
         {QStringLiteral("job"), [this] { return cmdJob(); }},
         {QStringLiteral("texts"), [this] { return cmdTexts(); }},
+        {QStringLiteral("check-version"), [this] { return cmdCheckVersion(); }},
     };
     if (m_line.help || m_line.command.isEmpty()) {
         m_out << kUsage;
@@ -229,6 +232,13 @@ int Tool::cmdTexts()
         const bool wrap = text.isEmpty() || text.front().unicode() <= 32 || text.back().unicode() <= 32;
         m_out << "STR" << i << " = " << (wrap ? kPilcrow + text + kPilcrow : text) << '\n';
     }
+    return kExitOk;
+}
+
+int Tool::cmdCheckVersion()
+{
+    expectArguments(0, "no arguments");
+    m_out << (Check_Version() ? "newer" : "not newer") << Qt::endl;
     return kExitOk;
 }
 
