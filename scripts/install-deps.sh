@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake ccache pkg-config
+  build-essential cmake ccache pkg-config clang libclang-rt-14-dev llvm
   qt6-base-dev qt6-base-dev-tools libgl-dev libegl-dev libxkbcommon-dev
   libcurl4-openssl-dev
   fonts-dejavu-core

@@ -39,7 +39,7 @@ bool writeFileAtomic(const QString &path, const QByteArray &data, QString *error
     return true;
 }
 
-bool readWholeFile(const QString &path, QByteArray *data, QString *error)
+bool readWholeFile(const QString &path, QByteArray *data, QString *error, qint64 maxSize)
 {
     QFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
@@ -47,7 +47,14 @@ bool readWholeFile(const QString &path, QByteArray *data, QString *error)
             *error = describe(path, QFileInfo(path).isDir() ? QStringLiteral("Is a directory") : file.errorString());
         return false;
     }
-    *data = file.readAll();
+    // Read one byte past the limit, so that files whose size the system does not report are caught too.
+    *data = file.read(maxSize + 1);
+    if (data->size() > maxSize) {
+        data->clear();
+        if (error)
+            *error = describe(path, QStringLiteral("The file is too large (more than %1 bytes)").arg(maxSize));
+        return false;
+    }
     if (file.error() != QFileDevice::NoError) {
         if (error)
             *error = describe(path, file.errorString());

@@ -1,6 +1,30 @@
 #include "app/XmlLookup.h"
 
 #include <QDir>
+#include <QXmlStreamReader>
+
+namespace {
+// Our files are three levels deep; a document nested far deeper is no file of ours, and the
+// DOM slows to a crawl building it.
+constexpr int kMaxDepth = 64;
+
+bool tooDeep(const QByteArray &data, int *line, int *column)
+{
+    QXmlStreamReader reader(data);
+    int depth = 0;
+    while (!reader.atEnd()) {
+        const QXmlStreamReader::TokenType token = reader.readNext();
+        if (token == QXmlStreamReader::StartElement && ++depth > kMaxDepth) {
+            *line = int(reader.lineNumber());
+            *column = int(reader.columnNumber());
+            return true;
+        }
+        if (token == QXmlStreamReader::EndElement)
+            --depth;
+    }
+    return false;
+}
+}
 
 QDomDocument newXmlDocument()
 {
@@ -12,7 +36,9 @@ bool parseXml(const QByteArray &data, const QString &path, QDomDocument *doc, QS
     QString message;
     int line = 0;
     int column = 0;
-    if (doc->setContent(data, &message, &line, &column))
+    if (tooDeep(data, &line, &column))
+        message = QStringLiteral("elements nested more than %1 levels deep").arg(kMaxDepth);
+    else if (doc->setContent(data, &message, &line, &column))
         return true;
     if (error) {
         *error = QStringLiteral("%1: %2 (line %3, column %4)")

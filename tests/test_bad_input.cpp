@@ -1,0 +1,180 @@
+// Files that other people and programs wrote: each case ends in a clear message or the
+// documented fall-back, in bounded time, and loses nothing.
+#include "app/AppState.h"
+#include "app/FileIO.h"
+#include "app/Settings.h"
+#include "app/UWindows.h"
+#include "app/UZentreleFirmWare.h"
+#include "i18n/Language.h"
+#include "support/TestSupport.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QRandomGenerator>
+#include <QTest>
+
+namespace {
+
+QByteArray garbage(qsizetype size, quint32 seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator random(seed);
+    for (char &c : bytes)
+        c = char(random.generate() & 0xFF);
+    return bytes;
+}
+
+void writeLarge(const QString &path, qint64 size)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    const QByteArray chunk(1024 * 1024, 'A');
+    for (qint64 written = 0; written < size; written += chunk.size())
+        file.write(chunk);
+}
+
+QByteArray deepSettings(int depth)
+{
+    return "<Conf_Settings><lastproj>" + QByteArray("<a>").repeated(depth) + QByteArray("</a>").repeated(depth)
+           + "</lastproj></Conf_Settings>";
+}
+
+QByteArray entityBomb()
+{
+    QByteArray doc = "<?xml version=\"1.0\"?><!DOCTYPE b [<!ENTITY e0 \"lolololololololololo\">";
+    for (int i = 1; i < 10; ++i)
+        doc += QStringLiteral("<!ENTITY e%1 \"&e%2;&e%2;&e%2;&e%2;&e%2;&e%2;&e%2;&e%2;&e%2;&e%2;\">").arg(i).arg(i - 1).toLatin1();
+    doc += "]><Conf_Settings><lastproj><projectname>&e9;</projectname></lastproj></Conf_Settings>";
+    return doc;
+}
+
+} // namespace
+
+class TestBadInput : public QObject {
+    Q_OBJECT
+
+private slots:
+    void hugeFilesAreRefusedQuickly_data();
+    void hugeFilesAreRefusedQuickly();
+    void settingsFromAnyBytes_data();
+    void settingsFromAnyBytes();
+    void languageFromAnyBytes_data();
+    void languageFromAnyBytes();
+    void unreadableLanguageFileIsReported();
+    void workspaceThatCannotBeCreated();
+};
+
+void TestBadInput::hugeFilesAreRefusedQuickly_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("settings") << "Zentrel.xml";
+    QTest::newRow("language") << "LANGUAGE/English.lng";
+}
+
+void TestBadInput::hugeFilesAreRefusedQuickly()
+{
+    QFETCH(QString, file);
+    TestWorkspace ws;
+    QDir().mkpath(ws.path(QStringLiteral("LANGUAGE")));
+    writeLarge(ws.path(file), 50 * 1024 * 1024);
+    QElapsedTimer clock;
+    clock.start();
+    auto main = Create_Windows(ws.state, ws.services);
+    QVERIFY(clock.elapsed() < 5000);
+    QCOMPARE(ws.messages.shown.size(), 1);
+    QCOMPARE(ws.messages.shown.first().kind, QStringLiteral("general"));
+    QVERIFY2(ws.messages.shown.first().text.contains(QStringLiteral("too large")), qPrintable(ws.messages.texts().join(u'|')));
+    QVERIFY(ws.messages.shown.first().text.contains(QFileInfo(file).fileName()));
+    // The windows still have their texts.
+    QCOMPARE(main->findChild<QLabel *>(QStringLiteral("L_Begin"))->text(), QStringLiteral("Begin"));
+    QCOMPARE(QFileInfo(ws.path(file)).size(), qint64(50 * 1024 * 1024));
+}
+
+void TestBadInput::settingsFromAnyBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("parses");
+    QTest::newRow("binary garbage") << garbage(4096, 1) << false;
+    QTest::newRow("invalid utf-8") << QByteArray("<C><lastproj><projectname>\xC3\x28\xFF</projectname></lastproj></C>") << false;
+    QTest::newRow("utf-16 without its pair") << QByteArray("\xFF\xFE<\0C\0>\0\x00\xD8", 10) << false;
+    QTest::newRow("deep nesting") << deepSettings(100000) << false;
+    QTest::newRow("entity bomb") << entityBomb() << false;
+    QTest::newRow("empty") << QByteArray() << false;
+}
+
+void TestBadInput::settingsFromAnyBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, parses);
+    TestWorkspace ws;
+    ws.writeFile(QStringLiteral("Zentrel.xml"), bytes);
+    QElapsedTimer clock;
+    clock.start();
+    QString error;
+    const bool ok = readSettings(ws.state, &error);
+    QVERIFY(clock.elapsed() < 5000);
+    QCOMPARE(ok, parses);
+    if (!ok)
+        QVERIFY(error.contains(QStringLiteral("Zentrel.xml")));
+    QCOMPARE(ws.state.Project_Name, QString());
+    QCOMPARE(ws.state.Device_IP_Address, QStringLiteral("192.168.2.205"));
+    QCOMPARE(ws.state.Language_Name, QStringLiteral("English"));
+}
+
+void TestBadInput::languageFromAnyBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("binary garbage") << garbage(65536, 2);
+    QTest::newRow("invalid utf-8") << QByteArray("\xEF\xBB\xBFSTR12 = a\xC3\x28\xFF\xFE b\nSTR13 = ok\n");
+    QTest::newRow("odd utf-16") << QByteArray("\xFF\xFES\0T\0R\0" "1\0" "3\0=\0x\0\x00\xDC\x41", 19);
+    QTest::newRow("no line ends") << QByteArray(100000, 'S');
+    QTest::newRow("nul bytes") << QByteArray("STR13 = a\0b\nSTR13 = ok\n", 22);
+}
+
+void TestBadInput::languageFromAnyBytes()
+{
+    QFETCH(QByteArray, bytes);
+    TestWorkspace ws;
+    ws.writeFile(QStringLiteral("LANGUAGE/Bad.lng"), bytes);
+    ws.state.Language_Name = QStringLiteral("Bad");
+    QString error;
+    QVERIFY(Load_Language(ws.state, &error));
+    QCOMPARE(ws.state.Text_Table.entries.size(), 800);
+    QCOMPARE(ws.state.text(0), QStringLiteral("Begin")); // no line of these sets entry 0
+}
+
+void TestBadInput::unreadableLanguageFileIsReported()
+{
+    // /proc/self/mem fails on read for everyone, root included.
+    TestWorkspace ws;
+    QDir().mkpath(ws.path(QStringLiteral("LANGUAGE")));
+    if (!QFile::link(QStringLiteral("/proc/self/mem"), ws.path(QStringLiteral("LANGUAGE/Broken.lng"))))
+        QSKIP("cannot make a link to /proc/self/mem here");
+    ws.state.Language_Name = QStringLiteral("Broken");
+    QString error;
+    QVERIFY(!Load_Language(ws.state, &error));
+    QVERIFY2(error.contains(QStringLiteral("Broken.lng")), qPrintable(error));
+    QCOMPARE(ws.state.text(12), QStringLiteral("Information"));
+}
+
+void TestBadInput::workspaceThatCannotBeCreated()
+{
+    // The workspace lies under a file: no folder can be made and the settings cannot be saved.
+    TestWorkspace ws;
+    ws.writeFile(QStringLiteral("plain-file"), "x");
+    ws.state.Dir_Exe = ws.path(QStringLiteral("plain-file/workspace"));
+    auto main = Create_Windows(ws.state, ws.services);
+    QVERIFY(ws.messages.shown.isEmpty());
+    QCOMPARE(main->findChild<QLabel *>(QStringLiteral("L_Begin"))->text(), QStringLiteral("Begin"));
+    main->show();
+    main->close();
+    QVERIFY(!main->isVisible());
+    QCOMPARE(ws.messages.shown.size(), 1);
+    QCOMPARE(ws.messages.shown.first().kind, QStringLiteral("general"));
+    QVERIFY(ws.messages.shown.first().text.contains(QStringLiteral("Zentrel.xml")));
+    QCOMPARE(ws.readFile(QStringLiteral("plain-file")), QByteArray("x"));
+}
+
+QTEST_MAIN(TestBadInput)
+#include "test_bad_input.moc"
