@@ -2,18 +2,18 @@
 
 #include "params/IntegerConversion.h"
 
-namespace {
-// Blanks and control characters go at both ends, as users paste addresses with either.
-QString trimControls(const QString &text)
+QString trimControl(QStringView text)
 {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first).unicode() <= u' ')
-        ++first;
-    while (last > first && text.at(last - 1).unicode() <= u' ')
-        --last;
-    return text.mid(first, last - first);
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin).unicode() <= 32)
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= 32)
+        --end;
+    return text.mid(begin, end - begin).toString();
 }
+
+namespace {
 
 // Takes the part before the first dot into `part` and leaves the trimmed rest in `text`.
 bool takePart(QString &text, QString &part)
@@ -21,8 +21,8 @@ bool takePart(QString &text, QString &part)
     const qsizetype dot = text.indexOf(u'.');
     if (dot < 0)
         return false;
-    part = trimControls(text.left(dot));
-    text = trimControls(text.mid(dot + 1));
+    part = trimControl(text.left(dot));
+    text = trimControl(text.mid(dot + 1));
     return true;
 }
 
@@ -36,7 +36,7 @@ bool isAddressByte(const QString &part)
 
 bool Split_IP_Address(const QString &Text, QString &IP1, QString &IP2, QString &IP3, QString &IP4)
 {
-    QString rest = trimControls(Text);
+    QString rest = trimControl(Text);
     if (!takePart(rest, IP1) || !takePart(rest, IP2) || !takePart(rest, IP3))
         return false;
     IP4 = rest; // further dots stay here and make the number invalid

@@ -1,6 +1,7 @@
 #include "i18n/Language.h"
 
 #include "app/AppState.h"
+#include "app/Comon.h"
 #include "app/Constants.h"
 #include "app/FileIO.h"
 #include "params/IntegerConversion.h"
@@ -61,17 +62,6 @@ void applyLine(TextTable &table, QStringView rawLine)
 }
 
 } // namespace
-
-QString trimControl(QStringView text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin).unicode() <= 32)
-        ++begin;
-    while (end > begin && text.at(end - 1).unicode() <= 32)
-        --end;
-    return text.mid(begin, end - begin).toString();
-}
 
 QString decodeLanguageFile(const QByteArray &bytes)
 {

@@ -11,9 +11,6 @@ struct AppState;
 inline constexpr int kTextCount = 800;
 inline const QString kLanguageExtension = QStringLiteral(".lng");
 
-// Removes every character with a code of 32 or below (blanks, line breaks, controls) from both ends.
-QString trimControl(QStringView text);
-
 // Empties the table and fills it with the 800 built-in English texts.
 void Set_Default_Lang(TextTable &table);
 

@@ -1,5 +1,6 @@
 #include "i18n/VersionCheck.h"
 
+#include "app/Comon.h"
 #include "app/Constants.h"
 #include "i18n/Language.h"
 
