@@ -9,7 +9,7 @@ seconds=${FUZZ_SECONDS:-30}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKV40812_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
 targets=$(cd tests/fuzz && ls fuzz_*.cpp | sed 's/\.cpp$//')
 # shellcheck disable=SC2086
-cmake --build build-fuzz -j"$(nproc)" --target $targets >build-fuzz.log 2>&1 || { tail -n 50 build-fuzz.log; exit 1; }
+cmake --build build-fuzz -j"$(nproc)" --target $targets >build-fuzz/build.log 2>&1 || { tail -n 50 build-fuzz/build.log; exit 1; }
 
 artifacts=build-fuzz/artifacts
 mkdir -p "$artifacts"
