@@ -161,10 +161,12 @@ int Tool::run()
         {QStringLiteral("texts"), [this] { return cmdTexts(); }},
         {QStringLiteral("check-version"), [this] { return cmdCheckVersion(); }},
     };
-    if (m_line.help || m_line.command.isEmpty()) {
+    if (m_line.help) {
         m_out << kUsage;
-        return m_line.help ? kExitOk : kExitUsage;
+        return kExitOk;
     }
+    if (m_line.command.isEmpty())
+        throw UsageError{QStringLiteral("no command given (try --help)")};
     const auto command = commands.find(m_line.command);
     if (command == commands.end())
         throw UsageError{QStringLiteral("unknown command \"%1\" (try --help)").arg(m_line.command)};

@@ -1,0 +1,207 @@
+#include "app/AppState.h"
+#include "i18n/Language.h"
+#include "support/LocalHttpServer.h"
+#include "support/TestSupport.h"
+#include "update/UpdateJob.h"
+
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QByteArray out;
+    QString err;
+};
+
+Run tool(const QStringList &arguments, const QMap<QString, QString> &environment = {})
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("KV40812_WORKSPACE"));
+    for (auto it = environment.begin(); it != environment.end(); ++it)
+        env.insert(it.key(), it.value());
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(KV_TOOL_PATH), arguments);
+    if (!process.waitForFinished(30000))
+        qFatal("kv40812-tool did not end");
+    return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+}
+
+} // namespace
+
+class TestTool : public QObject {
+    Q_OBJECT
+
+private slots:
+    void usage_data();
+    void usage();
+    void newAndList();
+    void newRefusesWithTheDialogsMessages_data();
+    void newRefusesWithTheDialogsMessages();
+    void jobAsTheUpdateWindowWritesIt_data();
+    void jobAsTheUpdateWindowWritesIt();
+    void textsReadBackToTheSameTable();
+    void checkVersionAsksTheWebBase();
+};
+
+void TestTool::usage_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::newRow("help") << QStringList{"--help"} << 0;
+    QTest::newRow("help of a command") << QStringList{"new", "--help"} << 0;
+    QTest::newRow("nothing") << QStringList{} << 2;
+    QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2;
+    QTest::newRow("unknown option") << QStringList{"list", "--colour"} << 2;
+    QTest::newRow("missing name") << QStringList{"new"} << 2;
+    QTest::newRow("option without value") << QStringList{"list", "--workspace"} << 2;
+    QTest::newRow("job without options") << QStringList{"job", "P"} << 2;
+}
+
+void TestTool::usage()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    TestWorkspace ws;
+    const Run run = tool(arguments << QStringLiteral("--workspace") << ws.dir.path());
+    QCOMPARE(run.code, code);
+    if (code == 0)
+        QVERIFY(run.out.contains("Usage: kv40812-tool"));
+    else
+        QVERIFY2(run.err.startsWith(QStringLiteral("kv40812-tool: ")) && run.err.count(u'\n') == 1, qPrintable(run.err));
+}
+
+void TestTool::newAndList()
+{
+    TestWorkspace ws;
+    const QString workspace = ws.path(QStringLiteral("new-workspace"));
+    for (const char *name : {"Plant 10", "plant 2", "Alpha"})
+        QCOMPARE(tool({"new", QString::fromLatin1(name), "--workspace", workspace}).code, 0);
+    QVERIFY(QFileInfo(workspace + QStringLiteral("/PROJECTS/Plant 10/bin")).isDir());
+    // --workspace before the command works the same; the order is the open dialog's.
+    const Run list = tool({"--workspace", workspace, "list"});
+    QCOMPARE(list.code, 0);
+    QCOMPARE(list.out, QByteArray("Alpha\nplant 2\nPlant 10\n"));
+    // The workspace from the environment, as the configurator takes it.
+    QCOMPARE(tool({"list"}, {{"KV40812_WORKSPACE", workspace}}).out, list.out);
+}
+
+void TestTool::newRefusesWithTheDialogsMessages_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("empty") << "" << "Error! Name Project is not valid";
+    QTest::newRow("existing") << "Plant" << "Error! Name project is not valid because directory already exists";
+    QTest::newRow("separator") << "Plant/Sub" << "Error! Name project is not valid";
+    QTest::newRow("dot dot") << ".." << "Error! Name project is not valid";
+    QTest::newRow("control character") << "a\tb" << "Error! Name project is not valid";
+}
+
+void TestTool::newRefusesWithTheDialogsMessages()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    TestWorkspace ws;
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/Plant"))));
+    const Run run = tool({"--workspace", ws.dir.path(), "new", name});
+    QCOMPARE(run.code, 1);
+    QCOMPARE(run.err, QStringLiteral("kv40812-tool: ") + message + u'\n');
+    QCOMPARE(QDir(ws.path(QStringLiteral("PROJECTS"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("Plant")});
+
+    // The messages follow the chosen language.
+    ws.writeFile(QStringLiteral("LANGUAGE/Test.lng"), "STR105 = Nome non valido\nSTR106 = Esiste\nSTR107 = Vuoto\n");
+    const Run translated = tool({"--workspace", ws.dir.path(), "--language", "Test", "new", name});
+    QCOMPARE(translated.code, 1);
+    QVERIFY(!translated.err.contains(QStringLiteral("Error!")));
+}
+
+void TestTool::jobAsTheUpdateWindowWritesIt_data()
+{
+    QTest::addColumn<QString>("ip");
+    QTest::addColumn<int>("option");
+    QTest::addColumn<bool>("readBack");
+    QTest::newRow("firmware and configuration, read back") << "127.0.0.1" << 0 << true;
+    QTest::newRow("firmware") << "127.000.0.01" << 1 << false;
+    QTest::newRow("configuration") << "127.0.0.2" << 2 << false;
+}
+
+void TestTool::jobAsTheUpdateWindowWritesIt()
+{
+    QFETCH(QString, ip);
+    QFETCH(int, option);
+    QFETCH(bool, readBack);
+    TestWorkspace ws;
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/Line 1/bin"))));
+    QStringList arguments{"--workspace", ws.dir.path(), "job", "Line 1", "--ip", ip, "--option", QString::number(option)};
+    if (readBack)
+        arguments << QStringLiteral("--read-back");
+    const Run run = tool(arguments);
+    QCOMPARE(run.code, 0);
+
+    UpdateJob job;
+    job.addressParts = ip.split(u'.');
+    job.option = option;
+    job.readBack = readBack;
+    job.dirMaster = ws.state.Dir_Master;
+    job.projectDir = ws.path(QStringLiteral("PROJECTS/Line 1"));
+    QCOMPARE(ws.readFile(QStringLiteral("Ethernet_Update.xml")), composeUpdateJob(job));
+
+    // A path to the folder names the same configuration.
+    QCOMPARE(tool(QStringList(arguments).replaceInStrings(QStringLiteral("Line 1"), job.projectDir)).code, 0);
+    QCOMPARE(ws.readFile(QStringLiteral("Ethernet_Update.xml")), composeUpdateJob(job));
+
+    QCOMPARE(tool({"--workspace", ws.dir.path(), "job", "Line 1", "--ip", "127.0.1", "--option", "0"}).code, 1);
+    QCOMPARE(tool({"--workspace", ws.dir.path(), "job", "Line 1", "--ip", "127.0.0.1", "--option", "3"}).code, 2);
+    QCOMPARE(tool({"--workspace", ws.dir.path(), "job", "Nowhere", "--ip", "127.0.0.1", "--option", "0"}).code, 2);
+}
+
+void TestTool::textsReadBackToTheSameTable()
+{
+    TestWorkspace ws;
+    ws.writeFile(QStringLiteral("LANGUAGE/Test.lng"),
+                 "STR12 = Informazioni\nSTR13 = \xB6 Opzioni\xB6\nSTR14 = \xB6\xB6\nSTR15 = \xB6\tTab\xB6\n");
+    for (const bool withLanguage : {false, true}) {
+        QStringList arguments{"--workspace", ws.dir.path(), "texts"};
+        if (withLanguage)
+            arguments << QStringLiteral("--language") << QStringLiteral("Test");
+        const Run run = tool(arguments);
+        QCOMPARE(run.code, 0);
+        QVERIFY(run.out.startsWith("\xEF\xBB\xBFSTR0 = Begin\n"));
+
+        TextTable expected;
+        Set_Default_Lang(expected);
+        if (withLanguage)
+            QVERIFY(Read_Lang_File(expected, ws.path(QStringLiteral("LANGUAGE/Test.lng")), nullptr));
+        TextTable back;
+        back.entries = QStringList(kTextCount, QStringLiteral("?"));
+        back.Text_Count = kTextCount;
+        applyLanguageText(back, decodeLanguageFile(run.out));
+        QCOMPARE(back.entries, expected.entries);
+    }
+}
+
+void TestTool::checkVersionAsksTheWebBase()
+{
+    LocalHttpServer server;
+    const auto answer = [&server](const QByteArray &status, const QByteArray &body) {
+        LocalHttpServer::Reply reply;
+        reply.status = status;
+        reply.body = body;
+        server.setReply(reply);
+    };
+    answer("200 OK", "VER. 9.999");
+    Run run = tool({"check-version"}, {{"KV40812_WEB_BASE", server.base()}});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out, QByteArray("newer\n"));
+    QCOMPARE(server.requests().size(), 1);
+    answer("200 OK", "VER. 1.200");
+    QCOMPARE(tool({"check-version"}, {{"KV40812_WEB_BASE", server.base()}}).out, QByteArray("not newer\n"));
+    answer("404 Not Found", "VER. 9.999");
+    QCOMPARE(tool({"check-version"}, {{"KV40812_WEB_BASE", server.base()}}).out, QByteArray("not newer\n"));
+}
+
+QTEST_GUILESS_MAIN(TestTool)
+#include "test_tool.moc"
