@@ -397,7 +397,7 @@ void TFParGen::showEvent(QShowEvent *event)
 void TFParGen::changeEvent(QEvent *event)
 {
     StyledDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() == QEvent::ActivationChange)
         FormActivate();
 }
 
