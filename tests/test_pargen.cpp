@@ -55,6 +55,17 @@ struct Fixture : TestWorkspace {
         QDir().mkpath(joinPath(state.Project_Dir, QStringLiteral("bin")));
         Set_Files(state);
     }
+    // Writes the active configuration's file: the defaults with these changes.
+    ParameterValues saveParameters(const QList<std::pair<Param::Id, QString>> &changes)
+    {
+        ParameterValues values = defaultParameterValues();
+        for (const auto &[id, text] : changes)
+            values[id] = text;
+        QString error;
+        if (!saveParameterFile(state.ParGen_File, values, &error))
+            qFatal("%s", qPrintable(error));
+        return values;
+    }
 };
 
 template <typename T>
@@ -238,11 +249,7 @@ void TestParGen::onlyOnePortIsRs232()
     QVERIFY(dlg.Is_Change);
 
     // A file with both on RS232 loads as it is; the rules refuse to save it.
-    ParameterValues values = defaultParameterValues();
-    values[Param::Serial_Serial] = QStringLiteral("0");
-    values[Param::ModbusSlave_Serial] = QStringLiteral("0");
-    QString error;
-    QVERIFY(saveParameterFile(ws.state.ParGen_File, values, &error));
+    ws.saveParameters({{Param::Serial_Serial, "0"}, {Param::ModbusSlave_Serial, "0"}});
     dlg.hide();
     dlg.show();
     QCOMPARE(serial->currentIndex(), 0);
@@ -384,14 +391,11 @@ void TestParGen::okValidatesThenSaves()
 void TestParGen::reopeningShowsSavedValues()
 {
     Fixture ws;
-    ParameterValues values = defaultParameterValues();
-    values[Param::Serial_Send_Type] = QStringLiteral("1");
-    values[Param::Serial_Baud] = QStringLiteral("3");
-    values[Param::Serial_Time_Wait_RX_En] = QStringLiteral("1");
-    values[Param::ModbusSlave_Enable_NumByteRX] = QStringLiteral("0");
-    values[Param::ModbusSlave_Start_Read] = QStringLiteral("x");
-    QString error;
-    QVERIFY(saveParameterFile(ws.state.ParGen_File, values, &error));
+    ParameterValues values = ws.saveParameters({{Param::Serial_Send_Type, "1"},
+                                                 {Param::Serial_Baud, "3"},
+                                                 {Param::Serial_Time_Wait_RX_En, "1"},
+                                                 {Param::ModbusSlave_Enable_NumByteRX, "0"},
+                                                 {Param::ModbusSlave_Start_Read, "x"}});
     const QByteArray before = ws.readFile(QStringLiteral("PROJECTS/Demo/ParGen.xml"));
 
     TFParGen dlg(ws.state, ws.services);
@@ -417,11 +421,8 @@ void TestParGen::reopeningShowsSavedValues()
 void TestParGen::brokenFileShowsDefaultsNotEarlierValues()
 {
     Fixture ws;
-    ParameterValues first = defaultParameterValues();
-    first[Param::Serial_Send_Type] = QStringLiteral("1");
-    first[Param::ModbusSlave_ID_Device] = QStringLiteral("99");
-    QString error;
-    QVERIFY(saveParameterFile(ws.state.ParGen_File, first, &error));
+    const ParameterValues first =
+        ws.saveParameters({{Param::Serial_Send_Type, "1"}, {Param::ModbusSlave_ID_Device, "99"}});
 
     TFParGen dlg(ws.state, ws.services);
     dlg.show();

@@ -356,31 +356,28 @@ TFParGen::Group *TFParGen::groupOf(QObject *button)
 
 void TFParGen::Btn_GB_Collapse(QObject *sender)
 {
-    Group *group = groupOf(sender);
-    if (!group)
-        return;
-    group->box->resize(kGroupWidth, kCollapsedHeight);
-    // The first row would peek out below the caption bar.
-    group->firstCaption->hide();
-    if (group->firstList)
-        group->firstList->hide();
-    group->collapse->hide();
-    group->expand->show();
-    *group->expanded = false;
-    Move_GroupBoxs();
+    if (Group *group = groupOf(sender))
+        setExpanded(group, false);
 }
 
 void TFParGen::Btn_GB_Expande(QObject *sender)
 {
-    Group *group = groupOf(sender);
-    if (!group)
-        return;
-    group->firstCaption->show();
+    if (Group *group = groupOf(sender))
+        setExpanded(group, true);
+}
+
+void TFParGen::setExpanded(Group *group, bool expanded)
+{
+    // Collapsed, only the caption bar shows; the layout gives an expanded group its height back.
+    if (!expanded)
+        group->box->resize(kGroupWidth, kCollapsedHeight);
+    // The first row would peek out below the caption bar.
+    group->firstCaption->setVisible(expanded);
     if (group->firstList)
-        group->firstList->show();
-    group->collapse->show();
-    group->expand->hide();
-    *group->expanded = true;
+        group->firstList->setVisible(expanded);
+    group->collapse->setVisible(expanded);
+    group->expand->setVisible(!expanded);
+    *group->expanded = expanded;
     Move_GroupBoxs();
 }
 

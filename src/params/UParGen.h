@@ -82,6 +82,7 @@ private:
     QCheckBox *addCheck(QWidget *parent, Param::Id id, const QRect &geometry, int text, int hint);
     void Load_Values(const ParameterValues &values);
     Group *groupOf(QObject *button);
+    void setExpanded(Group *group, bool expanded);
 
     Group m_serial;
     Group m_modbusSlave;
