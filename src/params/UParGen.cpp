@@ -385,10 +385,14 @@ void TFParGen::setExpanded(Group *group, bool expanded)
 
 void TFParGen::showEvent(QShowEvent *event)
 {
+    QString loadError;
     if (!event->spontaneous())
-        FormShow();
+        FormShow(&loadError);
     StyledDialog::showEvent(event);
     FormActivate();
+    // Reported once the window has its place, so the box stands over it.
+    if (!loadError.isEmpty())
+        m_services.messages->generalError(this, loadError);
 }
 
 void TFParGen::changeEvent(QEvent *event)
@@ -398,18 +402,16 @@ void TFParGen::changeEvent(QEvent *event)
         FormActivate();
 }
 
-void TFParGen::FormShow()
+void TFParGen::FormShow(QString *loadError)
 {
     ParameterValues values;
-    QString error;
     // A file that cannot be read shows the defaults: never what an earlier configuration left
     // in the controls, which an OK would write into this one.
-    const bool loaded = loadParameterFile(m_state.ParGen_File, &values, &error);
+    if (!loadParameterFile(m_state.ParGen_File, &values, loadError) && loadError->isEmpty())
+        *loadError = m_state.ParGen_File;
     Load_Values(values);
     Is_Change = false;
     Move_GroupBoxs();
-    if (!loaded)
-        m_services.messages->generalError(this, error);
 }
 
 void TFParGen::FormActivate()

@@ -59,7 +59,7 @@ private:
     };
 
     void FormCreate();
-    void FormShow();
+    void FormShow(QString *loadError);
     void FormActivate();
     void Collapse_Expand_Creation();
     void RePosition_Objects_812();
