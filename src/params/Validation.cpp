@@ -1,0 +1,78 @@
+#include "params/Validation.h"
+
+#include "params/IntegerConversion.h"
+
+namespace {
+
+enum class When { Always, EndCharacterSent, FixedBytesSent, WaitTimeOn, ByteCounterOn, GatewayOn };
+
+struct RangeRule {
+    When when;
+    Param::Id field;
+    qint32 low;
+    qint32 high;
+    int text;
+};
+
+// Rule 1 (both ports on RS232, text 471) runs before these, in this order.
+constexpr RangeRule kRangeRules[] = {
+    {When::EndCharacterSent, Param::Serial_End_Char, 0, 255, 472},
+    {When::FixedBytesSent, Param::Serial_Num_Byte, 1, 1024, 473},
+    {When::WaitTimeOn, Param::Serial_Time_Wait_RX_Time, 1, 1000, 519},
+    {When::Always, Param::ModbusSlave_ID_Device, 1, 247, 474},
+    {When::Always, Param::ModbusSlave_Start_Read, 0, 65000, 475},
+    {When::Always, Param::ModbusSlave_Start_Write, 0, 65000, 476},
+    {When::Always, Param::ModbusSlave_Control_Word, 0, 65535, 477},
+    {When::Always, Param::ModbusSlave_Status_Word, 0, 65535, 478},
+    {When::ByteCounterOn, Param::ModbusSlave_NumByteRX, 0, 65535, 512},
+    {When::Always, Param::ModbusTCPSlave_IP1, 0, 255, 479},
+    {When::Always, Param::ModbusTCPSlave_IP2, 0, 255, 481},
+    {When::Always, Param::ModbusTCPSlave_IP3, 0, 255, 483},
+    {When::Always, Param::ModbusTCPSlave_IP4, 0, 255, 485},
+    {When::Always, Param::ModbusTCPSlave_SM1, 0, 255, 487},
+    {When::Always, Param::ModbusTCPSlave_SM2, 0, 255, 489},
+    {When::Always, Param::ModbusTCPSlave_SM3, 0, 255, 491},
+    {When::Always, Param::ModbusTCPSlave_SM4, 0, 255, 493},
+    {When::GatewayOn, Param::ModbusTCPSlave_GAT1, 0, 255, 495},
+    {When::GatewayOn, Param::ModbusTCPSlave_GAT2, 0, 255, 497},
+    {When::GatewayOn, Param::ModbusTCPSlave_GAT3, 0, 255, 499},
+    {When::GatewayOn, Param::ModbusTCPSlave_GAT4, 0, 255, 501},
+};
+
+bool applies(When when, const ParameterValues &values)
+{
+    const qint32 sendType = toIntegerDef(values[Param::Serial_Send_Type], -1);
+    switch (when) {
+    case When::Always:
+        return true;
+    case When::EndCharacterSent:
+        return sendType == 0;
+    case When::FixedBytesSent:
+        return sendType == 2;
+    case When::WaitTimeOn:
+        return values[Param::Serial_Time_Wait_RX_En] == u"1";
+    case When::ByteCounterOn:
+        return values[Param::ModbusSlave_Enable_NumByteRX] == u"1";
+    case When::GatewayOn:
+        return values[Param::ModbusTCPSlave_En_GAT] == u"1";
+    }
+    return false;
+}
+
+} // namespace
+
+std::optional<int> firstBrokenRule(const ParameterValues &values)
+{
+    // No selection (-1) is not RS232.
+    if (toIntegerDef(values[Param::Serial_Serial], -1) == 0 && toIntegerDef(values[Param::ModbusSlave_Serial], -1) == 0)
+        return 471;
+    for (const RangeRule &rule : kRangeRules) {
+        if (!applies(rule.when, values))
+            continue;
+        // Every range starts at 0 or 1, so a text that does not convert fails with -1.
+        const qint32 value = toIntegerDef(values[rule.field], -1);
+        if (value < rule.low || value > rule.high)
+            return rule.text;
+    }
+    return std::nullopt;
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "params/ParameterFile.h"
+
+#include <optional>
+
+// The device's limits, checked in a fixed order before a parameter set is saved. Returns the
+// text-table index of the first broken rule's message, or nothing when the set may be saved.
+std::optional<int> firstBrokenRule(const ParameterValues &values);
