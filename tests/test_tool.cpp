@@ -1,10 +1,12 @@
 #include "app/AppState.h"
 #include "i18n/Language.h"
+#include "params/ParameterFile.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 #include "update/UpdateJob.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -44,6 +46,12 @@ private slots:
     void jobAsTheUpdateWindowWritesIt();
     void textsReadBackToTheSameTable();
     void checkVersionAsksTheWebBase();
+    void showPrintsWhatTheEditorLoads();
+    void setSavesAsTheEditorDoes();
+    void setRefusesAndChangesNothing_data();
+    void setRefusesAndChangesNothing();
+    void validate_data();
+    void validate();
 };
 
 void TestTool::usage_data()
@@ -201,6 +209,118 @@ void TestTool::checkVersionAsksTheWebBase()
     QCOMPARE(tool({"check-version"}, {{"KV40812_WEB_BASE", server.base()}}).out, QByteArray("not newer\n"));
     answer("404 Not Found", "VER. 9.999");
     QCOMPARE(tool({"check-version"}, {{"KV40812_WEB_BASE", server.base()}}).out, QByteArray("not newer\n"));
+}
+
+void TestTool::showPrintsWhatTheEditorLoads()
+{
+    TestWorkspace ws;
+    ws.writeFile(QStringLiteral("PROJECTS/P/ParGen.xml"),
+                 "<Par_Gen><Serial_Baud>$3</Serial_Baud><ModbusSlave_ID_Device>abc</ModbusSlave_ID_Device>"
+                 "<ModbusSlave_Enable_NumByteRX>true</ModbusSlave_Enable_NumByteRX></Par_Gen>");
+    ParameterValues expected;
+    QVERIFY(loadParameterFile(ws.path(QStringLiteral("PROJECTS/P/ParGen.xml")), &expected, nullptr));
+    QByteArray lines;
+    for (const ParameterDef &def : parameterSet())
+        lines += (def.key + u'=' + expected[def.id] + u'\n').toUtf8();
+    const Run run = tool({"--workspace", ws.dir.path(), "show", "P"});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.out, lines);
+    QVERIFY(run.out.contains("Serial_Baud=3\n"));
+    QVERIFY(run.out.contains("ModbusSlave_ID_Device=abc\n"));
+    QCOMPARE(tool({"show", ws.path(QStringLiteral("PROJECTS/P"))}).out, lines);
+
+    ws.writeFile(QStringLiteral("PROJECTS/Broken/ParGen.xml"), "<Par_Gen><Serial_Baud>");
+    const Run broken = tool({"--workspace", ws.dir.path(), "show", "Broken"});
+    QCOMPARE(broken.code, 2);
+    QVERIFY(broken.err.contains(QStringLiteral("ParGen.xml")));
+}
+
+void TestTool::setSavesAsTheEditorDoes()
+{
+    TestWorkspace ws;
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/P/bin"))));
+    const Run run = tool({"--workspace", ws.dir.path(), "set", "P", "Serial_Baud=9600", "Serial_Send_Type=Fix Num Bytes",
+                          "Serial_DataBits=7", "ModbusSlave_Parity=2", "ModbusTCPSlave_IP4=77",
+                          "ModbusTCPSlave_En_GAT=1", "Serial_TimeOut_RX= 5"});
+    QCOMPARE(run.code, 0);
+    ParameterValues values = defaultParameterValues();
+    values[Param::Serial_Baud] = QStringLiteral("3");
+    values[Param::Serial_Send_Type] = QStringLiteral("2");
+    values[Param::Serial_DataBits] = QStringLiteral("0");
+    values[Param::ModbusSlave_Parity] = QStringLiteral("2");
+    values[Param::ModbusTCPSlave_IP4] = QStringLiteral("77");
+    values[Param::ModbusTCPSlave_En_GAT] = QStringLiteral("1");
+    values[Param::Serial_TimeOut_RX] = QStringLiteral(" 5");
+    QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/P/ParGen.xml")), parameterFileBytes(values));
+}
+
+void TestTool::setRefusesAndChangesNothing_data()
+{
+    QTest::addColumn<QStringList>("assignments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("both ports on RS232") << QStringList{"Serial_Serial=RS232", "ModbusSlave_Serial=0"} << 1
+                                          << "Error Serial!! Serial cannot be RS232 in both Serial and Modbus Slave";
+    QTest::newRow("IP out of range") << QStringList{"ModbusTCPSlave_IP1=256"} << 1
+                                     << "Error Ethernt!! IP Address 1 must be between 0 and 255";
+    QTest::newRow("unknown key") << QStringList{"Baud=3"} << 2 << "Serial_Serial, Serial_Baud";
+    QTest::newRow("unknown item") << QStringList{"Serial_Baud=9601"} << 2 << "3 (9600)";
+    QTest::newRow("index past the list") << QStringList{"Serial_Parity=3"} << 2 << "2 (EVEN)";
+    QTest::newRow("flag") << QStringList{"ModbusTCPSlave_En_GAT=yes"} << 2 << "1 or 0";
+    QTest::newRow("no equals sign") << QStringList{"Serial_Baud"} << 2 << "unknown parameter";
+}
+
+void TestTool::setRefusesAndChangesNothing()
+{
+    QFETCH(QStringList, assignments);
+    QFETCH(int, code);
+    QFETCH(QString, message);
+    TestWorkspace ws;
+    const QByteArray before = "<Par_Gen><Serial_Baud>1</Serial_Baud></Par_Gen>";
+    ws.writeFile(QStringLiteral("PROJECTS/P/ParGen.xml"), before);
+    const Run run = tool(QStringList{"--workspace", ws.dir.path(), "set", "P", "Serial_Baud=3"} + assignments);
+    QCOMPARE(run.code, code);
+    QVERIFY2(run.err.contains(message), qPrintable(run.err));
+    QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/P/ParGen.xml")), before);
+}
+
+void TestTool::validate_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("out");
+    QTest::newRow("defaults") << QByteArray() << "" << 0 << QByteArray("OK\n");
+    QTest::newRow("first broken rule") << QByteArray("<Par_Gen><ModbusSlave_ID_Device>0</ModbusSlave_ID_Device>"
+                                                     "<ModbusTCPSlave_IP1>999</ModbusTCPSlave_IP1></Par_Gen>")
+                                       << "" << 1 << QByteArray("Error Modbus Slave!! ID Device must be between 1 and 247\n");
+    QTest::newRow("in the chosen language") << QByteArray("<Par_Gen><ModbusSlave_ID_Device>0</ModbusSlave_ID_Device></Par_Gen>")
+                                            << "Test" << 1 << QByteArray("ID fuori campo\n");
+    QTest::newRow("unparsable") << QByteArray("<Par_Gen>") << "" << 2 << QByteArray();
+}
+
+void TestTool::validate()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, language);
+    QFETCH(int, code);
+    QFETCH(QByteArray, out);
+    TestWorkspace ws;
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/P"))));
+    ws.writeFile(QStringLiteral("LANGUAGE/Test.lng"), "STR474 = ID fuori campo\n");
+    if (!file.isEmpty())
+        ws.writeFile(QStringLiteral("PROJECTS/P/ParGen.xml"), file);
+    QStringList arguments{"--workspace", ws.dir.path(), "validate", "P"};
+    if (!language.isEmpty())
+        arguments << QStringLiteral("--language") << language;
+    const Run run = tool(arguments);
+    QCOMPARE(run.code, code);
+    QCOMPARE(run.out, out);
+    if (!file.isEmpty()) // a loose file is checked the same way
+        QCOMPARE(tool(QStringList(arguments).replaceInStrings(QRegularExpression(QStringLiteral("^P$")),
+                                                               ws.path(QStringLiteral("PROJECTS/P/ParGen.xml"))))
+                     .code,
+                 code);
 }
 
 QTEST_GUILESS_MAIN(TestTool)

@@ -2,9 +2,12 @@
 
 #include "app/AppState.h"
 #include "app/Comon.h"
+#include "app/Constants.h"
 #include "i18n/Language.h"
 #include "i18n/VersionCheck.h"
 #include "params/IntegerConversion.h"
+#include "params/ParameterFile.h"
+#include "params/Validation.h"
 #include "projects/Configurations.h"
 #include "update/UpdateJob.h"
 
@@ -121,6 +124,12 @@ private:
     int cmdJob();
     int cmdTexts();
     int cmdCheckVersion();
+    int cmdShow();
+    int cmdSet();
+    int cmdValidate();
+    QString parameterFileOf(const QString &projectOrFile) const;
+    bool loadValues(const QString &path, ParameterValues *values);
+    bool applyAssignment(ParameterValues &values, const QString &assignment, QString *error) const;
 
     const CommandLine &m_line;
     QTextStream &m_out;
@@ -160,6 +169,9 @@ int Tool::run()
         {QStringLiteral("job"), [this] { return cmdJob(); }},
         {QStringLiteral("texts"), [this] { return cmdTexts(); }},
         {QStringLiteral("check-version"), [this] { return cmdCheckVersion(); }},
+        {QStringLiteral("show"), [this] { return cmdShow(); }},
+        {QStringLiteral("set"), [this] { return cmdSet(); }},
+        {QStringLiteral("validate"), [this] { return cmdValidate(); }},
     };
     if (m_line.help) {
         m_out << kUsage;
@@ -234,6 +246,118 @@ int Tool::cmdTexts()
         const bool wrap = text.isEmpty() || text.front().unicode() <= 32 || text.back().unicode() <= 32;
         m_out << "STR" << i << " = " << (wrap ? kPilcrow + text + kPilcrow : text) << '\n';
     }
+    return kExitOk;
+}
+
+// A configuration's ParGen.xml, or a parameter file named directly.
+QString Tool::parameterFileOf(const QString &projectOrFile) const
+{
+    if (QFileInfo(projectOrFile).isFile())
+        return projectOrFile;
+    return joinPath(projectFolder(projectOrFile), kParGenFile);
+}
+
+// Loads as the editor does; a file that cannot be read or parsed is reported, not replaced.
+bool Tool::loadValues(const QString &path, ParameterValues *values)
+{
+    QString error;
+    if (loadParameterFile(path, values, &error))
+        return true;
+    fail(kExitUsage, error);
+    return false;
+}
+
+bool Tool::applyAssignment(ParameterValues &values, const QString &assignment, QString *error) const
+{
+    const qsizetype equals = assignment.indexOf(u'=');
+    const ParameterDef *def = equals > 0 ? findParameter(assignment.left(equals)) : nullptr;
+    if (!def) {
+        QStringList keys;
+        for (const ParameterDef &p : parameterSet())
+            keys << p.key;
+        *error = QStringLiteral("unknown parameter \"%1\"; the parameters are: %2")
+                     .arg(assignment.left(equals), keys.join(QStringLiteral(", ")));
+        return false;
+    }
+    const QString value = assignment.mid(equals + 1);
+    switch (def->kind) {
+    case ParameterKind::Number:
+        values[def->id] = value;
+        return true;
+    case ParameterKind::Flag:
+        if (value != u"0" && value != u"1") {
+            *error = QStringLiteral("%1 is a flag: 1 or 0").arg(def->key);
+            return false;
+        }
+        values[def->id] = value;
+        return true;
+    case ParameterKind::Choice: {
+        QStringList items = def->items;
+        for (const int index : def->itemTexts)
+            items << m_state.text(index);
+        qsizetype index = items.indexOf(value);
+        if (index < 0) {
+            const std::optional<qint32> number = toInteger(value);
+            if (number && *number >= 0 && *number < items.size())
+                index = *number;
+        }
+        if (index < 0) {
+            QStringList choices;
+            for (qsizetype i = 0; i < items.size(); ++i)
+                choices << QStringLiteral("%1 (%2)").arg(i).arg(items.at(i));
+            *error = QStringLiteral("%1 takes one of: %2").arg(def->key, choices.join(QStringLiteral(", ")));
+            return false;
+        }
+        values[def->id] = QString::number(index);
+        return true;
+    }
+    }
+    return false;
+}
+
+int Tool::cmdShow()
+{
+    expectArguments(1, "one configuration");
+    ParameterValues values;
+    if (!loadValues(parameterFileOf(m_line.arguments.first()), &values))
+        return kExitUsage;
+    for (const ParameterDef &def : parameterSet())
+        m_out << def.key << '=' << values[def.id] << Qt::endl;
+    return kExitOk;
+}
+
+int Tool::cmdSet()
+{
+    if (m_line.arguments.size() < 2)
+        throw UsageError{QStringLiteral("set takes a configuration and KEY=VALUE pairs")};
+    const QString path = joinPath(projectFolder(m_line.arguments.first()), kParGenFile);
+    ParameterValues values;
+    if (!loadValues(path, &values))
+        return kExitUsage;
+    for (const QString &assignment : m_line.arguments.mid(1)) {
+        QString error;
+        if (!applyAssignment(values, assignment, &error))
+            return fail(kExitUsage, error);
+    }
+    if (const std::optional<int> broken = firstBrokenRule(values))
+        return fail(kExitRefused, m_state.text(*broken));
+    QString error;
+    if (!saveParameterFile(path, values, &error))
+        return fail(kExitUsage, error);
+    return kExitOk;
+}
+
+int Tool::cmdValidate()
+{
+    expectArguments(1, "one configuration or parameter file");
+    ParameterValues values;
+    if (!loadValues(parameterFileOf(m_line.arguments.first()), &values))
+        return kExitUsage;
+    if (const std::optional<int> broken = firstBrokenRule(values)) {
+        m_out << m_state.text(*broken) << Qt::endl;
+        return kExitRefused;
+    }
+    m_out << "OK" << Qt::endl;
     return kExitOk;
 }
 
