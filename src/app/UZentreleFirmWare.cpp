@@ -7,6 +7,7 @@
 #include "i18n/Language.h"
 #include "i18n/VersionCheck.h"
 #include "i18n/USoftOptions.h"
+#include "params/ConfigImage.h"
 #include "params/UParGen.h"
 #include "projects/Configurations.h"
 #include "projects/UNew_Project.h"
@@ -206,6 +207,12 @@ void TFZentreleFirmWare::Open_Project()
 
 void TFZentreleFirmWare::Update_Device()
 {
+    // The updater must never be sent an old image while the user believes a new one was written.
+    QString error;
+    if (!Compose_Image(m_state, &error) || !Save_Image(m_state, &error)) {
+        m_services.messages->generalError(this, error);
+        return;
+    }
     FBoot->Form_Type = 1;
     FBoot->exec();
 }
