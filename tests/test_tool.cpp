@@ -1,10 +1,13 @@
 #include "app/AppState.h"
 #include "i18n/Language.h"
+#include "params/ConfigImage.h"
 #include "params/ParameterFile.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
 #include "update/UpdateJob.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
@@ -52,6 +55,9 @@ private slots:
     void setRefusesAndChangesNothing();
     void validate_data();
     void validate();
+    void imageAsUpdateDeviceComposesIt();
+    void imageOfAnUnparsableFileWritesNothing();
+    void inspectDecodesAndChecks();
 };
 
 void TestTool::usage_data()
@@ -321,6 +327,87 @@ void TestTool::validate()
                                                                ws.path(QStringLiteral("PROJECTS/P/ParGen.xml"))))
                      .code,
                  code);
+}
+
+void TestTool::imageAsUpdateDeviceComposesIt()
+{
+    TestWorkspace ws;
+    const QByteArray parGen = "<Par_Gen><Serial_Serial>0</Serial_Serial><Serial_DataBits>0</Serial_DataBits>"
+                              "<ModbusTCPSlave_IP1>10</ModbusTCPSlave_IP1></Par_Gen>";
+    ws.writeFile(QStringLiteral("PROJECTS/P/ParGen.xml"), parGen);
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/P/bin"))));
+    QByteArray expected;
+    QVERIFY(composeImage(parGen, QString(), &expected, nullptr));
+
+    QCOMPARE(tool({"--workspace", ws.dir.path(), "image", "P"}).code, 0);
+    QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/P/bin/bank.bin")), expected);
+    QCOMPARE(tool({"--workspace", ws.dir.path(), "image", "P", "--output", ws.path(QStringLiteral("out.bin"))}).code, 0);
+    QCOMPARE(ws.readFile(QStringLiteral("out.bin")), expected);
+    QCOMPARE(tool({"image", "--input", ws.path(QStringLiteral("PROJECTS/P/ParGen.xml")), "--output",
+                   ws.path(QStringLiteral("loose.bin"))})
+                 .code,
+             0);
+    QCOMPARE(ws.readFile(QStringLiteral("loose.bin")), expected);
+
+    // No parameter file: the initial record.
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/Empty/bin"))));
+    QCOMPARE(tool({"--workspace", ws.dir.path(), "image", "Empty"}).code, 0);
+    QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/Empty/bin/bank.bin")).right(4), QByteArray("\x51\x11\x00\x00", 4));
+}
+
+void TestTool::imageOfAnUnparsableFileWritesNothing()
+{
+    TestWorkspace ws;
+    ws.writeFile(QStringLiteral("PROJECTS/P/ParGen.xml"), "<Par_Gen><Serial_Baud>");
+    ws.writeFile(QStringLiteral("PROJECTS/P/bin/bank.bin"), "old");
+    const Run run = tool({"--workspace", ws.dir.path(), "image", "P"});
+    QCOMPARE(run.code, 2);
+    QVERIFY(run.err.contains(QStringLiteral("ParGen.xml")));
+    QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/P/bin/bank.bin")), QByteArray("old"));
+    const Run loose = tool({"image", "--input", ws.path(QStringLiteral("PROJECTS/P/ParGen.xml")), "--output",
+                            ws.path(QStringLiteral("loose.bin"))});
+    QCOMPARE(loose.code, 2);
+    QVERIFY(!QFileInfo::exists(ws.path(QStringLiteral("loose.bin"))));
+    QCOMPARE(tool({"image", "--input", ws.path(QStringLiteral("missing.xml")), "--output",
+                   ws.path(QStringLiteral("loose.bin"))})
+                 .code,
+             2);
+}
+
+void TestTool::inspectDecodesAndChecks()
+{
+    TestWorkspace ws;
+    QByteArray image;
+    QVERIFY(composeImage(QByteArray("<Par_Gen><Serial_Serial>0</Serial_Serial><Serial_DataBits>0</Serial_DataBits>"
+                                    "<ModbusTCPSlave_En_GAT>1</ModbusTCPSlave_En_GAT></Par_Gen>"),
+                         QString(), &image, nullptr));
+    ws.writeFile(QStringLiteral("bank.bin"), image);
+    const Run run = tool({"inspect", ws.path(QStringLiteral("bank.bin")), "--json"});
+    QCOMPARE(run.code, 0);
+    const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+    QCOMPARE(json.value(QStringLiteral("Checksum_OK")).toBool(), true);
+    QCOMPARE(json.value(QStringLiteral("Serial_Side")).toString(), QStringLiteral("RS232"));
+    QCOMPARE(json.value(QStringLiteral("Gateway")).toString(), QStringLiteral("192.168.0.1"));
+    QCOMPARE(json.value(QStringLiteral("IP_Address")).toString(), QStringLiteral("192.168.0.10"));
+    const QJsonObject rs232 = json.value(QStringLiteral("Ports")).toObject().value(QStringLiteral("RS232_Port")).toObject();
+    QCOMPARE(rs232.value(QStringLiteral("Data_Bits")).toInt(), 7);
+    QCOMPARE(rs232.value(QStringLiteral("Stop_Bits")).toInt(), 2);
+    QCOMPARE(rs232.value(QStringLiteral("Used_By")).toString(), QStringLiteral("Serial"));
+    QVERIFY(tool({"inspect", ws.path(QStringLiteral("bank.bin"))}).out.contains("IP_Address: 192.168.0.10\n"));
+
+    QByteArray damaged = image;
+    damaged[0x100] = char(damaged[0x100] + 1);
+    ws.writeFile(QStringLiteral("damaged.bin"), damaged);
+    const quint32 sum = quint8(image[0x7FC]) | quint8(image[0x7FD]) << 8;
+    const Run wrongSum = tool({"inspect", ws.path(QStringLiteral("damaged.bin"))});
+    QCOMPARE(wrongSum.code, 1);
+    QVERIFY2(wrongSum.err.contains(QStringLiteral("expected %1, found %2").arg(sum + 1).arg(sum)), qPrintable(wrongSum.err));
+
+    ws.writeFile(QStringLiteral("short.bin"), image.left(2000));
+    const Run wrongSize = tool({"inspect", ws.path(QStringLiteral("short.bin"))});
+    QCOMPARE(wrongSize.code, 1);
+    QVERIFY(wrongSize.err.contains(QStringLiteral("expected 2048 bytes, found 2000")));
+    QCOMPARE(tool({"inspect", ws.path(QStringLiteral("none.bin"))}).code, 2);
 }
 
 QTEST_GUILESS_MAIN(TestTool)

@@ -51,7 +51,7 @@ public:
     ImageWriter(QByteArray &buffer, qint32 start) : m_data(buffer.data() + start) {}
 
     template <typename T>
-    void put(qint32 offset, T value)
+    void operator()(qint32 offset, T value)
     {
         // Two's complement, least significant byte first, whatever the host's byte order.
         auto bits = static_cast<std::make_unsigned_t<T>>(value);
@@ -61,23 +61,90 @@ public:
         }
     }
 
-    void putBytes(qint32 offset, const quint8 (&bytes)[4])
+    void operator()(qint32 offset, const quint8 (&bytes)[4])
     {
         for (int i = 0; i < 4; ++i)
-            put(offset + i, bytes[i]);
+            (*this)(offset + i, bytes[i]);
     }
 
-    void putPort(qint32 offset, const PortBlock &port)
+    void operator()(qint32 offset, const PortBlock &port)
     {
-        put(offset, port.Baud);
-        put(offset + 4, port.Data_Bits);
-        put(offset + 6, port.Parity);
-        put(offset + 8, port.Stop_Bits);
+        (*this)(offset, port.Baud);
+        (*this)(offset + 4, port.Data_Bits);
+        (*this)(offset + 6, port.Parity);
+        (*this)(offset + 8, port.Stop_Bits);
     }
 
 private:
     char *m_data;
 };
+
+class ImageReader {
+public:
+    explicit ImageReader(const QByteArray &buffer) : m_data(buffer.constData()) {}
+
+    template <typename T>
+    void operator()(qint32 offset, T &value)
+    {
+        std::make_unsigned_t<T> bits = 0;
+        for (std::size_t i = sizeof(T); i-- > 0;)
+            bits = static_cast<std::make_unsigned_t<T>>((bits << 8) | static_cast<quint8>(m_data[offset + i]));
+        value = static_cast<T>(bits);
+    }
+
+    void operator()(qint32 offset, quint8 (&bytes)[4])
+    {
+        for (int i = 0; i < 4; ++i)
+            (*this)(offset + i, bytes[i]);
+    }
+
+    void operator()(qint32 offset, PortBlock &port)
+    {
+        (*this)(offset, port.Baud);
+        (*this)(offset + 4, port.Data_Bits);
+        (*this)(offset + 6, port.Parity);
+        (*this)(offset + 8, port.Stop_Bits);
+    }
+
+private:
+    const char *m_data;
+};
+
+// Every field with its offset, in file order: the one list that writing and reading share.
+template <typename Image, typename Visitor>
+void forEachField(Image &image, Visitor &&field)
+{
+    field(kFixed000, image.Fixed_000);
+    field(kModbusRS485Port, image.Modbus_RS485_Port);
+    field(kModbusSlaveId, image.ModbusSlave_ID);
+    field(kIpAddress, image.IP_Address);
+    field(kSubnetMask, image.Subnet_Mask);
+    field(kGateway, image.Gateway);
+    field(kFixed034, image.Fixed_034);
+    field(kFixed036, image.Fixed_036);
+    field(kFixed038, image.Fixed_038);
+    field(kRS232Port, image.RS232_Port);
+    field(kModbusSlavePortCode, image.ModbusSlave_Port_Code);
+    field(kSerialRS485Port, image.Serial_RS485_Port);
+    field(kSerialFlags, image.Serial_Flags);
+    field(kSerialEndChar, image.Serial_End_Char);
+    field(kSerialNumByte, image.Serial_Num_Byte);
+    field(kSerialTimeOutRx, image.Serial_TimeOut_RX);
+    field(kModbusSlaveStartRead, image.ModbusSlave_Start_Read);
+    field(kModbusSlaveStartWrite, image.ModbusSlave_Start_Write);
+    field(kModbusSlaveControlWord, image.ModbusSlave_Control_Word);
+    field(kModbusSlaveStatusWord, image.ModbusSlave_Status_Word);
+    field(kModbusSlaveNumByteRx, image.ModbusSlave_NumByteRX);
+    field(kSerialTimeWaitRx, image.Serial_Time_Wait_RX);
+}
+
+quint32 byteSum(const QByteArray &buffer, qint32 start)
+{
+    quint32 sum = 0;
+    for (qint32 i = 0; i < kChecksum; ++i)
+        sum += static_cast<quint8>(buffer.at(start + i));
+    return sum;
+}
 
 // The keys are read one by one from the root's direct children.
 class KeyReader {
@@ -215,35 +282,22 @@ qint32 Serialise_Image(const Config_Image &image, qint32 start, QByteArray &buff
     std::fill(buffer.begin() + start, buffer.begin() + start + kImageSize, '\0');
 
     ImageWriter out(buffer, start);
-    out.put(kFixed000, image.Fixed_000);
-    out.putPort(kModbusRS485Port, image.Modbus_RS485_Port);
-    out.put(kModbusSlaveId, image.ModbusSlave_ID);
-    out.putBytes(kIpAddress, image.IP_Address);
-    out.putBytes(kSubnetMask, image.Subnet_Mask);
-    out.putBytes(kGateway, image.Gateway);
-    out.put(kFixed034, image.Fixed_034);
-    out.put(kFixed036, image.Fixed_036);
-    out.put(kFixed038, image.Fixed_038);
-    out.putPort(kRS232Port, image.RS232_Port);
-    out.put(kModbusSlavePortCode, image.ModbusSlave_Port_Code);
-    out.putPort(kSerialRS485Port, image.Serial_RS485_Port);
-    out.put(kSerialFlags, image.Serial_Flags);
-    out.put(kSerialEndChar, image.Serial_End_Char);
-    out.put(kSerialNumByte, image.Serial_Num_Byte);
-    out.put(kSerialTimeOutRx, image.Serial_TimeOut_RX);
-    out.put(kModbusSlaveStartRead, image.ModbusSlave_Start_Read);
-    out.put(kModbusSlaveStartWrite, image.ModbusSlave_Start_Write);
-    out.put(kModbusSlaveControlWord, image.ModbusSlave_Control_Word);
-    out.put(kModbusSlaveStatusWord, image.ModbusSlave_Status_Word);
-    out.put(kModbusSlaveNumByteRx, image.ModbusSlave_NumByteRX);
-    out.put(kSerialTimeWaitRx, image.Serial_Time_Wait_RX);
-
+    forEachField(image, out);
     // Reserved bytes are zero, so summing the whole area equals summing field by field.
-    quint32 Image_Sum = 0;
-    for (qint32 i = 0; i < kChecksum; ++i)
-        Image_Sum += static_cast<quint8>(buffer.at(start + i));
-    out.put(kChecksum, Image_Sum);
+    const quint32 Image_Sum = byteSum(buffer, start);
+    out(kChecksum, Image_Sum);
     return start + kImageSize;
+}
+
+bool Parse_Image(const QByteArray &bytes, Config_Image *image, quint32 *storedSum, quint32 *computedSum)
+{
+    if (bytes.size() != kImageSize)
+        return false;
+    ImageReader in(bytes);
+    forEachField(*image, in);
+    in(kChecksum, *storedSum);
+    *computedSum = byteSum(bytes, 0);
+    return true;
 }
 
 bool composeImage(const std::optional<QByteArray> &parGen, const QString &parGenPath, QByteArray *image,

@@ -5,6 +5,8 @@
 #include "app/Constants.h"
 #include "i18n/Language.h"
 #include "i18n/VersionCheck.h"
+#include "app/FileIO.h"
+#include "params/ConfigImage.h"
 #include "params/IntegerConversion.h"
 #include "params/ParameterFile.h"
 #include "params/Validation.h"
@@ -12,6 +14,9 @@
 #include "update/UpdateJob.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -124,6 +129,8 @@ private:
     int cmdJob();
     int cmdTexts();
     int cmdCheckVersion();
+    int cmdImage();
+    int cmdInspect();
     int cmdShow();
     int cmdSet();
     int cmdValidate();
@@ -169,6 +176,8 @@ int Tool::run()
         {QStringLiteral("job"), [this] { return cmdJob(); }},
         {QStringLiteral("texts"), [this] { return cmdTexts(); }},
         {QStringLiteral("check-version"), [this] { return cmdCheckVersion(); }},
+        {QStringLiteral("image"), [this] { return cmdImage(); }},
+        {QStringLiteral("inspect"), [this] { return cmdInspect(); }},
         {QStringLiteral("show"), [this] { return cmdShow(); }},
         {QStringLiteral("set"), [this] { return cmdSet(); }},
         {QStringLiteral("validate"), [this] { return cmdValidate(); }},
@@ -358,6 +367,168 @@ int Tool::cmdValidate()
         return kExitRefused;
     }
     m_out << "OK" << Qt::endl;
+    return kExitOk;
+}
+
+int Tool::cmdImage()
+{
+    const QString output = m_line.options.value(QStringLiteral("--output"));
+    QString error;
+    QByteArray image;
+    if (m_line.options.contains(QStringLiteral("--input"))) {
+        // A loose parameter file: no configuration involved.
+        expectArguments(0, "no configuration with --input");
+        if (output.isEmpty())
+            throw UsageError{QStringLiteral("image --input needs --output FILE")};
+        const QString input = m_line.options.value(QStringLiteral("--input"));
+        QByteArray parGen;
+        if (!readWholeFile(input, &parGen, &error) || !composeImage(parGen, input, &image, &error))
+            return fail(kExitUsage, error);
+    } else {
+        expectArguments(1, "one configuration");
+        // Exactly as Update Device composes it.
+        m_state.Project_Dir = projectFolder(m_line.arguments.first());
+        Set_Files(m_state);
+        if (!Compose_Image(m_state, &error))
+            return fail(kExitUsage, error);
+        image = m_state.Image_Buffer.left(m_state.Image_Length);
+    }
+    const QString target = output.isEmpty() ? imageFilePath(m_state) : output;
+    if (!writeFileAtomic(target, image, &error))
+        return fail(kExitUsage, error);
+    m_out << QDir::toNativeSeparators(target) << Qt::endl;
+    return kExitOk;
+}
+
+namespace {
+QString dotted(const quint8 (&bytes)[4])
+{
+    return QStringLiteral("%1.%2.%3.%4").arg(bytes[0]).arg(bytes[1]).arg(bytes[2]).arg(bytes[3]);
+}
+
+QString parityName(qint16 parity)
+{
+    switch (parity) {
+    case 0:
+        return QStringLiteral("NONE");
+    case 1:
+        return QStringLiteral("ODD");
+    case 2:
+        return QStringLiteral("EVEN");
+    default:
+        return QStringLiteral("unknown");
+    }
+}
+
+QJsonObject portJson(const PortBlock &port, const QString &usedBy)
+{
+    return QJsonObject{{QStringLiteral("Baud"), port.Baud},
+                       {QStringLiteral("Data_Bits"), port.Data_Bits},
+                       {QStringLiteral("Parity"), port.Parity},
+                       {QStringLiteral("Parity_Name"), parityName(port.Parity)},
+                       {QStringLiteral("Stop_Bits"), port.Stop_Bits},
+                       {QStringLiteral("Used_By"), usedBy}};
+}
+
+QStringList serialFlagNames(qint32 flags)
+{
+    const std::pair<qint32, const char *> names[] = {
+        {1, "RS232"}, {2, "End Character"}, {4, "Num Bytes on Control Word"}, {8, "Fix Num Bytes"}};
+    QStringList out;
+    for (const auto &[bit, name] : names) {
+        if (flags & bit)
+            out << QString::fromLatin1(name);
+    }
+    if (flags & ~0xF)
+        out << QStringLiteral("unknown bits 0x%1").arg(quint32(flags & ~0xF), 8, 16, QLatin1Char('0')).toUpper();
+    return out;
+}
+} // namespace
+
+int Tool::cmdInspect()
+{
+    expectArguments(1, "one image file");
+    QByteArray bytes;
+    QString error;
+    if (!readWholeFile(m_line.arguments.first(), &bytes, &error))
+        return fail(kExitUsage, error);
+    Config_Image image;
+    quint32 stored = 0;
+    quint32 computed = 0;
+    if (!Parse_Image(bytes, &image, &stored, &computed))
+        return fail(kExitRefused, QStringLiteral("wrong size: expected %1 bytes, found %2").arg(kImageSize).arg(bytes.size()));
+
+    const bool serialRS232 = image.Serial_Flags & 1;
+    const bool modbusRS232 = image.ModbusSlave_Port_Code == 0x41;
+    const auto usedBy = [&](bool serial, bool modbus) {
+        QStringList sides;
+        if (serial)
+            sides << QStringLiteral("Serial");
+        if (modbus)
+            sides << QStringLiteral("Modbus Slave");
+        return sides.isEmpty() ? QStringLiteral("none") : sides.join(QStringLiteral(" + "));
+    };
+    const QJsonObject ports{
+        {QStringLiteral("RS232_Port"), portJson(image.RS232_Port, usedBy(serialRS232, modbusRS232))},
+        {QStringLiteral("Modbus_RS485_Port"), portJson(image.Modbus_RS485_Port, usedBy(false, !modbusRS232))},
+        {QStringLiteral("Serial_RS485_Port"), portJson(image.Serial_RS485_Port, usedBy(!serialRS232, false))}};
+    const QJsonObject decoded{
+        {QStringLiteral("Size"), qint64(bytes.size())},
+        {QStringLiteral("Checksum"), qint64(stored)},
+        {QStringLiteral("Checksum_Computed"), qint64(computed)},
+        {QStringLiteral("Checksum_OK"), stored == computed},
+        {QStringLiteral("Ports"), ports},
+        {QStringLiteral("Serial_Side"), serialRS232 ? QStringLiteral("RS232") : QStringLiteral("RS485/RS422")},
+        {QStringLiteral("Serial_Flags"), image.Serial_Flags},
+        {QStringLiteral("Serial_Flag_Names"), QJsonArray::fromStringList(serialFlagNames(image.Serial_Flags))},
+        {QStringLiteral("Serial_End_Char"), image.Serial_End_Char},
+        {QStringLiteral("Serial_Num_Byte"), image.Serial_Num_Byte},
+        {QStringLiteral("Serial_TimeOut_RX"), image.Serial_TimeOut_RX},
+        {QStringLiteral("Serial_Time_Wait_RX"), image.Serial_Time_Wait_RX},
+        {QStringLiteral("ModbusSlave_Side"), modbusRS232 ? QStringLiteral("RS232") : QStringLiteral("RS485")},
+        {QStringLiteral("ModbusSlave_Port_Code"), image.ModbusSlave_Port_Code},
+        {QStringLiteral("ModbusSlave_ID"), image.ModbusSlave_ID},
+        {QStringLiteral("ModbusSlave_Start_Read"), image.ModbusSlave_Start_Read},
+        {QStringLiteral("ModbusSlave_Start_Write"), image.ModbusSlave_Start_Write},
+        {QStringLiteral("ModbusSlave_Control_Word"), image.ModbusSlave_Control_Word},
+        {QStringLiteral("ModbusSlave_Status_Word"), image.ModbusSlave_Status_Word},
+        {QStringLiteral("ModbusSlave_NumByteRX"), image.ModbusSlave_NumByteRX},
+        {QStringLiteral("IP_Address"), dotted(image.IP_Address)},
+        {QStringLiteral("Subnet_Mask"), dotted(image.Subnet_Mask)},
+        {QStringLiteral("Gateway"), dotted(image.Gateway)},
+    };
+
+    if (m_line.options.contains(QStringLiteral("--json"))) {
+        m_out << QJsonDocument(decoded).toJson(QJsonDocument::Indented);
+    } else {
+        m_out << "Checksum: " << stored << (stored == computed ? " (correct)" : " (wrong)") << Qt::endl;
+        m_out << "Serial: " << decoded[QStringLiteral("Serial_Side")].toString() << ", flags 0x"
+              << QString::number(image.Serial_Flags, 16).toUpper() << " ("
+              << serialFlagNames(image.Serial_Flags).join(QStringLiteral(", ")) << ")" << Qt::endl;
+        m_out << "  Serial_End_Char: " << image.Serial_End_Char << ", Serial_Num_Byte: " << image.Serial_Num_Byte
+              << ", Serial_TimeOut_RX: " << image.Serial_TimeOut_RX
+              << ", Serial_Time_Wait_RX: " << image.Serial_Time_Wait_RX << Qt::endl;
+        m_out << "Modbus Slave: " << decoded[QStringLiteral("ModbusSlave_Side")].toString() << ", port code 0x"
+              << QString::number(image.ModbusSlave_Port_Code, 16).toUpper() << Qt::endl;
+        m_out << "  ID: " << image.ModbusSlave_ID << ", Start_Read: " << image.ModbusSlave_Start_Read
+              << ", Start_Write: " << image.ModbusSlave_Start_Write << ", Control_Word: "
+              << image.ModbusSlave_Control_Word << ", Status_Word: " << image.ModbusSlave_Status_Word
+              << ", NumByteRX: " << image.ModbusSlave_NumByteRX << Qt::endl;
+        for (const QString &name : {QStringLiteral("RS232_Port"), QStringLiteral("Serial_RS485_Port"),
+                                    QStringLiteral("Modbus_RS485_Port")}) {
+            const QJsonObject port = ports[name].toObject();
+            m_out << name << ": " << port[QStringLiteral("Baud")].toInt() << " baud, "
+                  << port[QStringLiteral("Data_Bits")].toInt() << " data bits, parity "
+                  << port[QStringLiteral("Parity_Name")].toString() << ", stop bits "
+                  << port[QStringLiteral("Stop_Bits")].toInt() << " (used by "
+                  << port[QStringLiteral("Used_By")].toString() << ")" << Qt::endl;
+        }
+        m_out << "IP_Address: " << dotted(image.IP_Address) << Qt::endl;
+        m_out << "Subnet_Mask: " << dotted(image.Subnet_Mask) << Qt::endl;
+        m_out << "Gateway: " << dotted(image.Gateway) << Qt::endl;
+    }
+    if (stored != computed)
+        return fail(kExitRefused, QStringLiteral("wrong checksum: expected %1, found %2").arg(computed).arg(stored));
     return kExitOk;
 }
 
