@@ -238,6 +238,7 @@ const std::pair<int, QString> kBuiltinTexts[] = {
     {642, u"Start Download Configuration"_s},
     {643, u"Do you want to overwrite the current configuration?"_s},
     {644, u"Create a new configuration before to donwload it"_s},
+    {645, u"Error! The update program could not be started"_s},
 };
 }
 
