@@ -51,7 +51,7 @@ bool isProjectActive(const AppState &state)
     return !state.Project_Dir.isEmpty();
 }
 
-QString resolveWorkspace(const QStringList &arguments, const QString &executableDir)
+QString resolveWorkspace(const QStringList &arguments, const QString &executableDir, const QString &userDataDir)
 {
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString &arg = arguments.at(i);
@@ -63,5 +63,7 @@ QString resolveWorkspace(const QStringList &arguments, const QString &executable
     const QString fromEnv = qEnvironmentVariable("KV40812_WORKSPACE");
     if (!fromEnv.isEmpty())
         return QDir(fromEnv).absolutePath();
-    return executableDir;
+    if (isWritableFolder(executableDir) || userDataDir.isEmpty())
+        return executableDir;
+    return userDataDir;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Workspace.h"
 #include "i18n/TextTable.h"
 
 #include <QByteArray>
@@ -56,5 +57,7 @@ void Set_Files(AppState &state);
 
 bool isProjectActive(const AppState &state);
 
-// Where the workspace lies: --workspace DIR, else KV40812_WORKSPACE, else the executable's folder.
-QString resolveWorkspace(const QStringList &arguments, const QString &executableDir);
+// Where the workspace lies: --workspace DIR, else KV40812_WORKSPACE, else the executable's folder
+// when it is writable, else the per-user data folder (an installed copy).
+QString resolveWorkspace(const QStringList &arguments, const QString &executableDir,
+                         const QString &userDataDir = userDataFolder());

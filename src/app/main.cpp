@@ -2,6 +2,7 @@
 #include "app/Constants.h"
 #include "app/UWindows.h"
 #include "app/UZentreleFirmWare.h"
+#include "app/Workspace.h"
 #include "widgets/Look.h"
 #include "widgets/Services.h"
 
@@ -18,7 +19,11 @@ int main(int argc, char *argv[])
 
     AppState state;
     state.Dir_Exe = resolveWorkspace(QApplication::arguments(), QApplication::applicationDirPath());
-    QDir().mkpath(state.Dir_Exe); // a new --workspace folder
+    QDir().mkpath(state.Dir_Exe); // a new --workspace folder, or the per-user one
+    QString error;
+    if (!copyShippedLanguages(shippedLanguagesFolder(QApplication::applicationDirPath()),
+                              joinPath(state.Dir_Exe, kLanguageFolder), &error))
+        qWarning("%s", qUtf8Printable(error));
     Services services = realServices();
 
     auto mainWindow = Create_Windows(state, services);

@@ -8,6 +8,8 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // The same per-user workspace as the configurator's, where its own folder is read-only.
+    QCoreApplication::setApplicationName(QStringLiteral("kv40812"));
     QTextStream out(stdout);
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);
