@@ -23,6 +23,8 @@ private slots:
     void serverAnswers_data();
     void serverAnswers();
     void slowAnswerTimesOut();
+    void hostileServers_data();
+    void hostileServers();
     void connectionRefused();
     void requestAsTheServerSeesIt();
     void cancelEndsTheRequest();
@@ -107,6 +109,11 @@ void TestVersionCheck::serverAnswers_data()
     QTest::newRow("1 MB, length announced") << QByteArray("200 OK") << big << true << false;
     QTest::newRow("1 MB, until close") << QByteArray("200 OK") << big << false << false;
     QTest::newRow("exactly 64 KiB") << QByteArray("200 OK") << exactLimit << false << true;
+    QTest::newRow("10 MB") << QByteArray("200 OK") << QByteArray(10 * 1024 * 1024, 'V') << true << false;
+    QTest::newRow("non-ASCII after the version") << QByteArray("200 OK") << QByteArray("VER. 1.300\xFF\xFE\x80") << true << true;
+    QTest::newRow("non-ASCII digits") << QByteArray("200 OK") << QByteArray("VER. \xD9\xA1.\xD9\xA3\xD9\xA0\xD9\xA0") << true << false;
+    QTest::newRow("controls around") << QByteArray("200 OK") << QByteArray("\0\x01VER. 1.300\0", 13) << true << true;
+    QTest::newRow("binary") << QByteArray("200 OK") << QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) << true << false;
 }
 
 void TestVersionCheck::serverAnswers()
@@ -166,6 +173,33 @@ void TestVersionCheck::slowAnswerTimesOut()
     clock.start();
     QVERIFY(!Check_Version(request));
     QVERIFY2(clock.elapsed() < 2500, qPrintable(QString::number(clock.elapsed())));
+}
+
+// A server that drips its answer or drops the connection costs at most the time-out.
+void TestVersionCheck::hostileServers_data()
+{
+    QTest::addColumn<int>("dripMs");
+    QTest::addColumn<bool>("reset");
+    QTest::newRow("one byte a second") << 1000 << false;
+    QTest::newRow("connection reset") << 0 << true;
+}
+
+void TestVersionCheck::hostileServers()
+{
+    QFETCH(int, dripMs);
+    QFETCH(bool, reset);
+    LocalHttpServer server;
+    LocalHttpServer::Reply reply;
+    reply.body = "VER. 9.999";
+    reply.dripMs = dripMs;
+    reply.reset = reset;
+    server.setReply(reply);
+    VersionCheckRequest request = requestTo(server);
+    request.totalTimeoutMs = 2000;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!Check_Version(request));
+    QVERIFY2(clock.elapsed() < 3500, qPrintable(QString::number(clock.elapsed())));
 }
 
 void TestVersionCheck::connectionRefused()

@@ -6,6 +6,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <sys/socket.h>
+
 LocalHttpServer::LocalHttpServer()
 {
     m_context.moveToThread(&m_thread);
@@ -29,12 +31,32 @@ LocalHttpServer::LocalHttpServer()
                         record(head->left(head->indexOf("\r\n\r\n") + 4));
                         const Reply r = reply();
                         QTimer::singleShot(r.delayMs, socket, [socket, r] {
+                            if (r.reset) {
+                                // A linger time of zero makes the close a reset.
+                                const linger hard{1, 0};
+                                ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+                                socket->abort();
+                                return;
+                            }
                             QByteArray out = "HTTP/1.0 " + r.status + "\r\n" + r.extraHeaders;
                             if (r.contentLength)
                                 out += "Content-Length: " + QByteArray::number(r.body.size()) + "\r\n";
                             out += "\r\n" + r.body;
-                            socket->write(out);
-                            socket->disconnectFromHost();
+                            if (r.dripMs <= 0) {
+                                socket->write(out);
+                                socket->disconnectFromHost();
+                                return;
+                            }
+                            auto *drip = new QTimer(socket);
+                            QObject::connect(drip, &QTimer::timeout, socket, [socket, drip, out, sent = qsizetype(0)]() mutable {
+                                if (sent < out.size())
+                                    socket->write(out.mid(sent++, 1));
+                                else {
+                                    drip->stop();
+                                    socket->disconnectFromHost();
+                                }
+                            });
+                            drip->start(r.dripMs);
                         });
                     });
                     QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);

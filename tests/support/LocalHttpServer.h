@@ -19,6 +19,8 @@ public:
         int delayMs = 0;            // wait this long before answering
         bool contentLength = true;  // else the body ends when the connection closes
         QByteArray extraHeaders;    // complete lines, each ending in \r\n
+        int dripMs = 0;             // send the answer one byte at a time, this far apart
+        bool reset = false;         // reset the connection instead of answering
     };
 
     LocalHttpServer();
