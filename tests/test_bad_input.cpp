@@ -7,6 +7,13 @@
 #include "app/UZentreleFirmWare.h"
 #include "i18n/Language.h"
 #include "support/TestSupport.h"
+#include "params/ConfigImage.h"
+#include "params/ParameterFile.h"
+#include "update/UpdateJob.h"
+#include "update/Updater.h"
+
+#include <csignal>
+#include <sys/resource.h>
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -63,6 +70,9 @@ private slots:
     void languageFromAnyBytes();
     void unreadableLanguageFileIsReported();
     void workspaceThatCannotBeCreated();
+    void updaterPathWithShellCharacters();
+    void failedSaveKeepsTheEarlierFile_data();
+    void failedSaveKeepsTheEarlierFile();
 };
 
 void TestBadInput::hugeFilesAreRefusedQuickly_data()
@@ -174,6 +184,95 @@ void TestBadInput::workspaceThatCannotBeCreated()
     QCOMPARE(ws.messages.shown.first().kind, QStringLiteral("general"));
     QVERIFY(ws.messages.shown.first().text.contains(QStringLiteral("Zentrel.xml")));
     QCOMPARE(ws.readFile(QStringLiteral("plain-file")), QByteArray("x"));
+}
+
+void TestBadInput::updaterPathWithShellCharacters()
+{
+    // A workspace whose path a shell would split and expand: the updater still starts, once,
+    // with no arguments, and nothing in the path runs.
+    TestWorkspace ws;
+    const QString folder = ws.path(QStringLiteral("plant A; touch INJECTED & $(touch INJECTED2) 'q' \\"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString updater = updaterProgramPath(folder);
+    QFile script(updater);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\necho \"$#\" >> \"$(dirname \"$0\")/started\"\n");
+    script.close();
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+
+    ProgramLauncher launcher;
+    const ProgramLauncher::Result result = launcher.run(updater, QString(), 10000);
+    QCOMPARE(result.outcome, ProgramLauncher::Outcome::Ended);
+    QFile started(joinPath(folder, QStringLiteral("started")));
+    QVERIFY(started.open(QIODevice::ReadOnly));
+    QCOMPARE(started.readAll(), QByteArray("0\n"));
+    for (const QString &where : {ws.dir.path(), folder, QDir::currentPath()}) {
+        QVERIFY(!QFileInfo::exists(joinPath(where, QStringLiteral("INJECTED"))));
+        QVERIFY(!QFileInfo::exists(joinPath(where, QStringLiteral("INJECTED2"))));
+    }
+}
+
+using Writer = std::function<bool(TestWorkspace &, int generation, QString *error)>;
+Q_DECLARE_METATYPE(Writer)
+
+void TestBadInput::failedSaveKeepsTheEarlierFile_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<Writer>("write");
+    QTest::newRow("settings") << "Zentrel.xml" << Writer([](TestWorkspace &ws, int generation, QString *error) {
+        setSettingsFallbacks(ws.state);
+        ws.state.Project_Name = QStringLiteral("Plant %1").arg(generation);
+        return Save_Setting(ws.state, error);
+    });
+    QTest::newRow("parameter file") << "PROJECTS/P/ParGen.xml" << Writer([](TestWorkspace &ws, int generation, QString *error) {
+        ParameterValues values = defaultParameterValues();
+        values[Param::ModbusSlave_ID_Device] = QString::number(generation);
+        return saveParameterFile(ws.path(QStringLiteral("PROJECTS/P/ParGen.xml")), values, error);
+    });
+    QTest::newRow("image") << "PROJECTS/P/bin/bank.bin" << Writer([](TestWorkspace &ws, int generation, QString *error) {
+        ws.state.Project_Dir = ws.path(QStringLiteral("PROJECTS/P"));
+        Set_Files(ws.state);
+        ws.writeFile(QStringLiteral("PROJECTS/P/ParGen.xml"),
+                     QStringLiteral("<Par_Gen><ModbusSlave_ID_Device>%1</ModbusSlave_ID_Device></Par_Gen>").arg(generation).toUtf8());
+        return Compose_Image(ws.state, error) && Save_Image(ws.state, error);
+    });
+    QTest::newRow("update job") << "Ethernet_Update.xml" << Writer([](TestWorkspace &ws, int generation, QString *error) {
+        UpdateJob job;
+        job.addressParts = QStringList{"127", "0", "0", QString::number(generation)};
+        job.dirMaster = ws.state.Dir_Master;
+        job.projectDir = ws.path(QStringLiteral("PROJECTS/P"));
+        return writeUpdateJob(ws.dir.path(), job, error);
+    });
+}
+
+void TestBadInput::failedSaveKeepsTheEarlierFile()
+{
+    QFETCH(QString, file);
+    QFETCH(Writer, write);
+    TestWorkspace ws;
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/P/bin"))));
+    QString error;
+    QVERIFY2(write(ws, 1, &error), qPrintable(error));
+    const QByteArray earlier = ws.readFile(file);
+    QVERIFY(earlier.size() > 100);
+
+    // A file-size limit stops the write part-way, for root as for anyone: the disk is "full".
+    rlimit old{};
+    QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tight = old;
+    tight.rlim_cur = 100;
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &tight) == 0);
+    error.clear();
+    const bool saved = write(ws, 2, &error);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previousHandler);
+
+    QVERIFY(!saved);
+    QVERIFY2(error.contains(QFileInfo(file).fileName()), qPrintable(error));
+    QCOMPARE(ws.readFile(file), earlier);
+    const QStringList leftovers = QDir(QFileInfo(ws.path(file)).absolutePath()).entryList(QDir::Files);
+    QVERIFY2(leftovers.filter(QStringLiteral(".")).size() == leftovers.size(), qPrintable(leftovers.join(u',')));
 }
 
 QTEST_MAIN(TestBadInput)

@@ -25,7 +25,9 @@ bool writeFileAtomic(const QString &path, const QByteArray &data, QString *error
             *error = describe(path, file.errorString());
         return false;
     }
-    if (file.write(data) != data.size()) {
+    // Flush and check the size before commit: commit alone reports success for a write that a
+    // full disk or a size limit cut short, and would put the truncated file in place.
+    if (file.write(data) != data.size() || !file.flush() || file.size() != data.size()) {
         if (error)
             *error = describe(path, file.errorString());
         file.cancelWriting();
