@@ -16,20 +16,6 @@ bool flagValue(const QDomNode &group, const QString &name)
     return leafText(group, name).value_or(QString()) == u"1";
 }
 
-QDomElement appendElement(QDomDocument &doc, QDomNode parent, const QString &name)
-{
-    QDomElement element = doc.createElement(name);
-    parent.appendChild(element);
-    return element;
-}
-
-void appendLeaf(QDomDocument &doc, QDomNode parent, const QString &name, const QString &value)
-{
-    QDomElement leaf = appendElement(doc, parent, name);
-    if (!value.isEmpty())
-        leaf.appendChild(doc.createTextNode(value));
-}
-
 QString flagText(bool value)
 {
     return value ? QStringLiteral("1") : QStringLiteral("0");

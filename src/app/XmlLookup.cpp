@@ -31,6 +31,21 @@ QDomDocument newXmlDocument()
     return QDomDocument(QString());
 }
 
+QDomElement appendElement(QDomDocument &doc, QDomNode parent, const QString &name)
+{
+    QDomElement element = doc.createElement(name);
+    parent.appendChild(element);
+    return element;
+}
+
+QDomElement appendLeaf(QDomDocument &doc, QDomNode parent, const QString &name, const QString &value)
+{
+    QDomElement leaf = appendElement(doc, parent, name);
+    if (!value.isEmpty())
+        leaf.appendChild(doc.createTextNode(value));
+    return leaf;
+}
+
 bool parseXml(const QByteArray &data, const QString &path, QDomDocument *doc, QString *error)
 {
     QString message;

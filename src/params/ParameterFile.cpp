@@ -69,14 +69,10 @@ bool loadParameterFile(const QString &path, ParameterValues *values, QString *er
 QByteArray parameterFileBytes(const ParameterValues &values)
 {
     QDomDocument doc = newXmlDocument();
-    QDomElement root = doc.createElement(QStringLiteral("Par_Gen"));
-    doc.appendChild(root);
+    QDomElement root = appendElement(doc, doc, QStringLiteral("Par_Gen"));
     doc.appendChild(doc.createComment(QStringLiteral("SW_VERSION = ") + kSwVersion));
-    for (const ParameterDef &def : parameterSet()) {
-        QDomElement element = doc.createElement(def.key);
-        element.appendChild(doc.createTextNode(values[def.id]));
-        root.appendChild(element);
-    }
+    for (const ParameterDef &def : parameterSet())
+        appendLeaf(doc, root, def.key, values[def.id]);
     return doc.toByteArray(-1);
 }
 

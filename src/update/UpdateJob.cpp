@@ -17,12 +17,8 @@ using Leaves = std::vector<std::pair<QString, QString>>;
 // Appends one element per leaf, in order; an empty value is an empty element.
 void appendLeaves(QDomDocument &doc, QDomElement parent, const Leaves &leaves)
 {
-    for (const auto &[name, value] : leaves) {
-        QDomElement element = doc.createElement(name);
-        if (!value.isEmpty())
-            element.appendChild(doc.createTextNode(value));
-        parent.appendChild(element);
-    }
+    for (const auto &[name, value] : leaves)
+        appendLeaf(doc, parent, name, value);
 }
 
 // One write operation; the firmware and the configuration differ only in these values.
