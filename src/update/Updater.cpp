@@ -49,9 +49,12 @@ QString updaterProgramPath(const QString &dirExe)
 ProgramLauncher::~ProgramLauncher()
 {
     // Deleting a QProcess kills its program; an updater still writing a device must go on.
+    // The handles stay reachable until the program ends, on purpose.
+    static auto *const kept = new std::vector<QProcess *>;
     for (QProcess *process : m_running) {
         process->disconnect();
         process->setParent(nullptr);
+        kept->push_back(process);
     }
 }
 
