@@ -9,7 +9,7 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build build -j"$(nproc)" --target kv40812
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display found; start the configurator under Xvfb instead: xvfb-run -a -s '-screen 0 1280x1024x24' build/bin/kv40812 $*"
+  echo "No display found; start the configurator under Xvfb instead: xvfb-run -a -s '-screen 0 1280x1024x24' build/bin/kv40812${*:+ $*}"
   exit 1
 fi
 exec build/bin/kv40812 "$@"
