@@ -94,6 +94,8 @@ void TestTool::newAndList()
     for (const char *name : {"Plant 10", "plant 2", "Alpha"})
         QCOMPARE(tool({"new", QString::fromLatin1(name), "--workspace", workspace}).code, 0);
     QVERIFY(QFileInfo(workspace + QStringLiteral("/PROJECTS/Plant 10/bin")).isDir());
+    // A new workspace gets the shipped languages, as the configurator's does.
+    QVERIFY(QFileInfo(workspace + QStringLiteral("/LANGUAGE/Deutsch.lng")).isFile());
     // --workspace before the command works the same; the order is the open dialog's.
     const Run list = tool({"--workspace", workspace, "list"});
     QCOMPARE(list.code, 0);

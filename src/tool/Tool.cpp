@@ -6,6 +6,7 @@
 #include "i18n/Language.h"
 #include "i18n/VersionCheck.h"
 #include "app/FileIO.h"
+#include "app/Workspace.h"
 #include "params/ConfigImage.h"
 #include "params/IntegerConversion.h"
 #include "params/ParameterFile.h"
@@ -99,7 +100,7 @@ CommandLine parse(const QStringList &arguments)
 class Tool {
 public:
     Tool(const CommandLine &line, const QString &executableDir, QTextStream &out, QTextStream &err)
-        : m_line(line), m_out(out), m_err(err)
+        : m_line(line), m_out(out), m_err(err), m_executableDir(executableDir)
     {
         QStringList forResolve{QString()};
         if (line.options.contains(QStringLiteral("--workspace")))
@@ -142,6 +143,7 @@ private:
     QTextStream &m_out;
     QTextStream &m_err;
     AppState m_state;
+    QString m_executableDir;
 };
 
 bool Tool::loadLanguage(QString *error)
@@ -202,6 +204,9 @@ int Tool::cmdNew()
     expectArguments(1, "one configuration name");
     QDir().mkpath(m_state.Dir_Exe); // a new workspace, as the configurator makes it
     createWorkspaceFolders(m_state);
+    QString copyError;
+    if (!copyShippedLanguages(shippedLanguagesFolder(m_executableDir), m_state.Dir_Language, &copyError))
+        m_err << "kv40812-tool: warning: " << copyError << Qt::endl;
     const NewConfigurationResult result = createConfiguration(m_state.Dir_Projects, m_line.arguments.first());
     if (result != NewConfigurationResult::Created)
         return fail(kExitRefused, m_state.text(messageIndex(result)));
