@@ -17,6 +17,8 @@ inline const QString kProjectsFolder = QStringLiteral("PROJECTS");
 inline const QString kLanguageFolder = QStringLiteral("LANGUAGE");
 inline const QString kSettingsFile = QStringLiteral("Zentrel.xml");
 inline const QString kParGenFile = QStringLiteral("ParGen.xml");
+inline const QString kBinFolder = QStringLiteral("bin");
+inline const QString kImageFile = QStringLiteral("bank.bin");
 
 // The maker's web server; KV40812_WEB_BASE replaces it (tests point it at 127.0.0.1).
 inline const QString kWebBase = QStringLiteral("http://www.norvexa.com");

@@ -1,6 +1,7 @@
 #include "params/ConfigImage.h"
 
 #include "app/AppState.h"
+#include "app/Constants.h"
 #include "app/FileIO.h"
 #include "app/XmlLookup.h"
 #include "params/IntegerConversion.h"
@@ -334,9 +335,14 @@ bool Compose_Image(AppState &state, QString *error)
     return true;
 }
 
+QString imageFilePathIn(const QString &projectDir)
+{
+    return joinPath(joinPath(projectDir, kBinFolder), kImageFile);
+}
+
 QString imageFilePath(const AppState &state)
 {
-    return joinPath(joinPath(state.Project_Dir, QStringLiteral("bin")), QStringLiteral("bank.bin"));
+    return imageFilePathIn(state.Project_Dir);
 }
 
 bool Save_Image(const AppState &state, QString *error)

@@ -1,6 +1,7 @@
 #include "projects/Configurations.h"
 
 #include "app/AppState.h"
+#include "app/Constants.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -44,7 +45,7 @@ NewConfigurationResult createConfiguration(const QString &dirProjects, const QSt
         return NewConfigurationResult::Exists;
     if (!QDir(dirProjects).mkdir(name))
         return NewConfigurationResult::NotCreatable;
-    QDir().mkpath(joinPath(folder, QStringLiteral("bin")));
+    QDir().mkpath(joinPath(folder, kBinFolder));
     return NewConfigurationResult::Created;
 }
 

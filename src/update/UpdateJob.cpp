@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/FileIO.h"
 #include "app/XmlLookup.h"
+#include "params/ConfigImage.h"
 
 #include <QDomDocument>
 
@@ -95,7 +96,7 @@ QByteArray composeUpdateJob(const UpdateJob &job)
     }
     if (configuration) {
         appendOperation(doc, operations,
-                        {joinPath(joinPath(job.projectDir, u"bin"_s), u"bank.bin"_s), u"0x68000"_s, u"2"_s, u"0"_s,
+                        {imageFilePathIn(job.projectDir), u"0x68000"_s, u"2"_s, u"0"_s,
                          u"0x50100"_s, u"1"_s},
                         job.readBack);
     }
