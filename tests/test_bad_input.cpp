@@ -1,14 +1,14 @@
 // Files that other people and programs wrote: each case ends in a clear message or the
 // documented fall-back, in bounded time, and loses nothing.
-#include "app/AppState.h"
-#include "app/FileIO.h"
 #include "app/Settings.h"
 #include "app/UWindows.h"
 #include "app/UZentreleFirmWare.h"
+#include "core/AppState.h"
+#include "core/FileIO.h"
 #include "i18n/Language.h"
-#include "support/TestSupport.h"
 #include "params/ConfigImage.h"
 #include "params/ParameterFile.h"
+#include "support/TestSupport.h"
 #include "update/UpdateJob.h"
 #include "update/Updater.h"
 

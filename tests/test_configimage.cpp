@@ -1,6 +1,6 @@
-#include "app/AppState.h"
 #include "app/UWindows.h"
 #include "app/UZentreleFirmWare.h"
+#include "core/AppState.h"
 #include "params/ConfigImage.h"
 #include "params/Parameters.h"
 #include "support/TestSupport.h"

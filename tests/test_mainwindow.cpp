@@ -1,7 +1,7 @@
-#include "app/AppState.h"
 #include "app/Settings.h"
 #include "app/UWindows.h"
 #include "app/UZentreleFirmWare.h"
+#include "core/AppState.h"
 #include "support/TestSupport.h"
 
 #include <QLabel>

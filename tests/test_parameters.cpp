@@ -1,4 +1,4 @@
-#include "params/IntegerConversion.h"
+#include "core/IntegerConversion.h"
 #include "params/ParameterFile.h"
 #include "params/Validation.h"
 #include "support/TestSupport.h"

@@ -1,6 +1,6 @@
-#include "app/AppState.h"
 #include "app/UWindows.h"
 #include "app/UZentreleFirmWare.h"
+#include "core/AppState.h"
 #include "projects/Configurations.h"
 #include "projects/UNew_Project.h"
 #include "projects/UOpenConf.h"

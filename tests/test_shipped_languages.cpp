@@ -1,6 +1,6 @@
-#include "app/AppState.h"
-#include "app/FileIO.h"
-#include "app/Workspace.h"
+#include "core/AppState.h"
+#include "core/FileIO.h"
+#include "core/Workspace.h"
 #include "i18n/Language.h"
 #include "support/TestSupport.h"
 

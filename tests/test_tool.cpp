@@ -1,4 +1,4 @@
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "i18n/Language.h"
 #include "params/ConfigImage.h"
 #include "params/ParameterFile.h"

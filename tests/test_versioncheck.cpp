@@ -1,6 +1,6 @@
-#include "app/Constants.h"
 #include "app/UWindows.h"
 #include "app/UZentreleFirmWare.h"
+#include "core/Constants.h"
 #include "i18n/VersionCheck.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"

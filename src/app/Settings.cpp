@@ -1,9 +1,9 @@
 #include "app/Settings.h"
 
-#include "app/AppState.h"
-#include "app/Constants.h"
-#include "app/FileIO.h"
-#include "app/XmlLookup.h"
+#include "core/AppState.h"
+#include "core/Constants.h"
+#include "core/FileIO.h"
+#include "core/XmlLookup.h"
 
 #include <QDomDocument>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "app/UAbout.h"
 
-#include "app/Constants.h"
+#include "core/Constants.h"
 #include "widgets/ClickableLabel.h"
 #include "widgets/Look.h"
 #include "widgets/Services.h"

@@ -6,7 +6,11 @@
 #include "params/UParGen.h"
 #include "projects/UNew_Project.h"
 #include "projects/UOpenConf.h"
+#include "update/Pinger.h"
 #include "update/UBoot.h"
+#include "widgets/Services.h"
+
+#include <QDesktopServices>
 
 std::unique_ptr<TFZentreleFirmWare> Create_Windows(AppState &state, Services &services)
 {
@@ -20,4 +24,15 @@ std::unique_ptr<TFZentreleFirmWare> Create_Windows(AppState &state, Services &se
     auto *boot = new TFBoot(state, services, main.get());
     main->setWindows(newProject, openConf, about, softOptions, parGen, boot);
     return main;
+}
+
+Services realServices()
+{
+    static QtMessageService messages;
+    static IcmpPinger pinger;
+    Services services;
+    services.messages = &messages;
+    services.pinger = &pinger;
+    services.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
+    return services;
 }

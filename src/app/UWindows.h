@@ -10,3 +10,6 @@ struct Services;
 // start-up), then the new and open configuration dialogs, the about window, the options
 // window, the parameter editor and the update window, owned by the main window.
 std::unique_ptr<TFZentreleFirmWare> Create_Windows(AppState &state, Services &services);
+
+// The real platform parts: QMessageBox, QDesktopServices and the ICMP echo.
+Services realServices();

@@ -1,8 +1,8 @@
-#include "app/AppState.h"
-#include "app/Constants.h"
 #include "app/UWindows.h"
 #include "app/UZentreleFirmWare.h"
-#include "app/Workspace.h"
+#include "core/AppState.h"
+#include "core/Constants.h"
+#include "core/Workspace.h"
 #include "widgets/Look.h"
 #include "widgets/Services.h"
 

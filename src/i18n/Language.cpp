@@ -1,10 +1,10 @@
 #include "i18n/Language.h"
 
-#include "app/AppState.h"
-#include "app/Comon.h"
-#include "app/Constants.h"
-#include "app/FileIO.h"
-#include "params/IntegerConversion.h"
+#include "core/AppState.h"
+#include "core/Comon.h"
+#include "core/Constants.h"
+#include "core/FileIO.h"
+#include "core/IntegerConversion.h"
 
 #include <QFileInfo>
 #include <QStringDecoder>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "i18n/TextTable.h"
+#include "core/TextTable.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "i18n/LanguageList.h"
 
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "i18n/Language.h"
 
 #include <QDir>

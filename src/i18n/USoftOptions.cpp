@@ -1,7 +1,7 @@
 #include "i18n/USoftOptions.h"
 
-#include "app/AppState.h"
-#include "app/Constants.h"
+#include "core/AppState.h"
+#include "core/Constants.h"
 #include "i18n/Language.h"
 #include "i18n/LanguageList.h"
 #include "i18n/VersionCheck.h"

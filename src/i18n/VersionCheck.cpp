@@ -1,7 +1,7 @@
 #include "i18n/VersionCheck.h"
 
-#include "app/Comon.h"
-#include "app/Constants.h"
+#include "core/Comon.h"
+#include "core/Constants.h"
 #include "i18n/Language.h"
 
 #include <QtConcurrent/QtConcurrentRun>

@@ -1,10 +1,10 @@
 #include "params/ConfigImage.h"
 
-#include "app/AppState.h"
-#include "app/Constants.h"
-#include "app/FileIO.h"
-#include "app/XmlLookup.h"
-#include "params/IntegerConversion.h"
+#include "core/AppState.h"
+#include "core/Constants.h"
+#include "core/FileIO.h"
+#include "core/IntegerConversion.h"
+#include "core/XmlLookup.h"
 #include "params/Parameters.h"
 
 #include <QDomDocument>

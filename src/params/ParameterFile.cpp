@@ -1,9 +1,9 @@
 #include "params/ParameterFile.h"
 
-#include "app/Constants.h"
-#include "app/FileIO.h"
-#include "app/XmlLookup.h"
-#include "params/IntegerConversion.h"
+#include "core/Constants.h"
+#include "core/FileIO.h"
+#include "core/IntegerConversion.h"
+#include "core/XmlLookup.h"
 
 #include <QFileInfo>
 

@@ -1,7 +1,7 @@
 #include "params/UParGen.h"
 
-#include "app/AppState.h"
-#include "params/IntegerConversion.h"
+#include "core/AppState.h"
+#include "core/IntegerConversion.h"
 #include "params/Validation.h"
 #include "widgets/Look.h"
 #include "widgets/Services.h"

@@ -1,6 +1,6 @@
 #include "params/Validation.h"
 
-#include "params/IntegerConversion.h"
+#include "core/IntegerConversion.h"
 
 namespace {
 

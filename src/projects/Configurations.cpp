@@ -1,7 +1,7 @@
 #include "projects/Configurations.h"
 
-#include "app/AppState.h"
-#include "app/Constants.h"
+#include "core/AppState.h"
+#include "core/Constants.h"
 
 #include <QDir>
 #include <QFileInfo>

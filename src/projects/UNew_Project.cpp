@@ -1,6 +1,6 @@
 #include "projects/UNew_Project.h"
 
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "projects/Configurations.h"
 #include "widgets/Look.h"
 #include "widgets/Services.h"

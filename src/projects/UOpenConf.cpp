@@ -1,6 +1,6 @@
 #include "projects/UOpenConf.h"
 
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "projects/Configurations.h"
 #include "widgets/Look.h"
 #include "widgets/StyledButton.h"

@@ -1,7 +1,7 @@
 #include "update/UBoot.h"
 
-#include "app/AppState.h"
-#include "app/Comon.h"
+#include "core/AppState.h"
+#include "core/Comon.h"
 #include "update/DeviceCheck.h"
 #include "update/Pinger.h"
 #include "update/UpdateJob.h"

@@ -1,8 +1,8 @@
 #include "update/UpdateJob.h"
 
-#include "app/AppState.h"
-#include "app/FileIO.h"
-#include "app/XmlLookup.h"
+#include "core/AppState.h"
+#include "core/FileIO.h"
+#include "core/XmlLookup.h"
 #include "params/ConfigImage.h"
 
 #include <QDomDocument>

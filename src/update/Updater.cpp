@@ -1,6 +1,6 @@
 #include "update/Updater.h"
 
-#include "app/AppState.h"
+#include "core/AppState.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

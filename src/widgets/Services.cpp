@@ -1,9 +1,6 @@
 #include "widgets/Services.h"
 
-#include "update/Pinger.h"
-
 #include <QApplication>
-#include <QDesktopServices>
 #include <QMessageBox>
 
 namespace {
@@ -35,15 +32,4 @@ bool QtMessageService::question(QWidget *parent, const QString &text)
 void QtMessageService::generalError(QWidget *parent, const QString &text)
 {
     show(parent, QMessageBox::Critical, QApplication::applicationDisplayName(), text);
-}
-
-Services realServices()
-{
-    static QtMessageService messages;
-    static IcmpPinger pinger;
-    Services services;
-    services.messages = &messages;
-    services.pinger = &pinger;
-    services.openUrl = [](const QUrl &url) { QDesktopServices::openUrl(url); };
-    return services;
 }

@@ -34,6 +34,3 @@ struct Services {
     Pinger *pinger = nullptr;                  // the ICMP echo of the device check
     int updaterWaitMs = 150000;                // how long the updater is waited for
 };
-
-// The real parts: QMessageBox, QDesktopServices and the ICMP echo.
-Services realServices();

@@ -1,5 +1,5 @@
 // The integer conversion against a slow reference of the same rule.
-#include "params/IntegerConversion.h"
+#include "core/IntegerConversion.h"
 
 #include <cstdint>
 #include <cstdlib>

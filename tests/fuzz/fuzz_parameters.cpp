@@ -1,6 +1,6 @@
 // Parameter files copied between sites: the loader takes anything, and what it loaded saves
 // and loads back to the same values.
-#include "app/XmlLookup.h"
+#include "core/XmlLookup.h"
 #include "params/ParameterFile.h"
 
 #include <cstdint>

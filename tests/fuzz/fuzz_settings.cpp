@@ -1,6 +1,6 @@
 // A settings file left by anyone: the reader falls back, and what it read is written back faithfully.
-#include "app/AppState.h"
 #include "app/Settings.h"
+#include "core/AppState.h"
 
 #include <cstdint>
 #include <cstdlib>

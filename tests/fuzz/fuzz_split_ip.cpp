@@ -1,6 +1,6 @@
 // Split_IP_Address on any text: on success four parts that are numbers 0 ... 255, trimmed.
-#include "app/Comon.h"
-#include "params/IntegerConversion.h"
+#include "core/Comon.h"
+#include "core/IntegerConversion.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
-#include "app/Workspace.h"
+#include "core/Workspace.h"
 
-#include "app/AppState.h"
-#include "app/FileIO.h"
+#include "core/AppState.h"
+#include "core/FileIO.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "app/FileIO.h"
+#include "core/FileIO.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "params/IntegerConversion.h"
+#include "core/IntegerConversion.h"
 
 namespace {
 int hexDigit(QChar c)

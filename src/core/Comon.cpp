@@ -1,6 +1,6 @@
-#include "app/Comon.h"
+#include "core/Comon.h"
 
-#include "params/IntegerConversion.h"
+#include "core/IntegerConversion.h"
 
 QString trimControl(QStringView text)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Workspace.h"
-#include "i18n/TextTable.h"
+#include "core/TextTable.h"
+#include "core/Workspace.h"
 
 #include <QByteArray>
 #include <QString>

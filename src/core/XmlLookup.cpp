@@ -1,4 +1,4 @@
-#include "app/XmlLookup.h"
+#include "core/XmlLookup.h"
 
 #include <QDir>
 #include <QXmlStreamReader>

@@ -1,6 +1,6 @@
-#include "app/AppState.h"
+#include "core/AppState.h"
 
-#include "app/Constants.h"
+#include "core/Constants.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,0 +1,174 @@
+// The image commands: image, inspect.
+#include "tool/Tool.h"
+
+#include "core/AppState.h"
+#include "core/FileIO.h"
+#include "params/ConfigImage.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTextStream>
+
+int cmdImage(ToolContext &tool)
+{
+    const QString output = tool.line.value(QStringLiteral("--output"));
+    QString error;
+    QByteArray image;
+    if (tool.line.has(QStringLiteral("--input"))) {
+        // A loose parameter file: no configuration involved.
+        tool.expectArguments(0, "no configuration with --input");
+        if (output.isEmpty())
+            throw UsageError{QStringLiteral("image --input needs --output FILE")};
+        const QString input = tool.line.value(QStringLiteral("--input"));
+        QByteArray parGen;
+        if (!readWholeFile(input, &parGen, &error) || !composeImage(parGen, input, &image, &error))
+            return tool.fail(kExitUsage, error);
+    } else {
+        tool.expectArguments(1, "one configuration");
+        // Exactly as Update Device composes it.
+        tool.state.Project_Dir = tool.projectFolder(tool.line.arguments.first());
+        Set_Files(tool.state);
+        if (!Compose_Image(tool.state, &error))
+            return tool.fail(kExitUsage, error);
+        image = tool.state.Image_Buffer.left(tool.state.Image_Length);
+    }
+    const QString target = output.isEmpty() ? imageFilePath(tool.state) : output;
+    if (!writeFileAtomic(target, image, &error))
+        return tool.fail(kExitUsage, error);
+    tool.out << QDir::toNativeSeparators(target) << Qt::endl;
+    return kExitOk;
+}
+
+namespace {
+QString dotted(const quint8 (&bytes)[4])
+{
+    return QStringLiteral("%1.%2.%3.%4").arg(bytes[0]).arg(bytes[1]).arg(bytes[2]).arg(bytes[3]);
+}
+
+QString parityName(qint16 parity)
+{
+    switch (parity) {
+    case 0:
+        return QStringLiteral("NONE");
+    case 1:
+        return QStringLiteral("ODD");
+    case 2:
+        return QStringLiteral("EVEN");
+    default:
+        return QStringLiteral("unknown");
+    }
+}
+
+QJsonObject portJson(const PortBlock &port, const QString &usedBy)
+{
+    return QJsonObject{{QStringLiteral("Baud"), port.Baud},
+                       {QStringLiteral("Data_Bits"), port.Data_Bits},
+                       {QStringLiteral("Parity"), port.Parity},
+                       {QStringLiteral("Parity_Name"), parityName(port.Parity)},
+                       {QStringLiteral("Stop_Bits"), port.Stop_Bits},
+                       {QStringLiteral("Used_By"), usedBy}};
+}
+
+QStringList serialFlagNames(qint32 flags)
+{
+    const std::pair<qint32, const char *> names[] = {
+        {1, "RS232"}, {2, "End Character"}, {4, "Num Bytes on Control Word"}, {8, "Fix Num Bytes"}};
+    QStringList out;
+    for (const auto &[bit, name] : names) {
+        if (flags & bit)
+            out << QString::fromLatin1(name);
+    }
+    if (flags & ~0xF)
+        out << QStringLiteral("unknown bits 0x%1").arg(quint32(flags & ~0xF), 8, 16, QLatin1Char('0')).toUpper();
+    return out;
+}
+} // namespace
+
+int cmdInspect(ToolContext &tool)
+{
+    tool.expectArguments(1, "one image file");
+    QByteArray bytes;
+    QString error;
+    if (!readWholeFile(tool.line.arguments.first(), &bytes, &error))
+        return tool.fail(kExitUsage, error);
+    Config_Image image;
+    quint32 stored = 0;
+    quint32 computed = 0;
+    if (!Parse_Image(bytes, &image, &stored, &computed))
+        return tool.fail(kExitRefused, QStringLiteral("wrong size: expected %1 bytes, found %2").arg(kImageSize).arg(bytes.size()));
+
+    const bool serialRS232 = image.Serial_Flags & 1;
+    const bool modbusRS232 = image.ModbusSlave_Port_Code == 0x41;
+    const auto usedBy = [&](bool serial, bool modbus) {
+        QStringList sides;
+        if (serial)
+            sides << QStringLiteral("Serial");
+        if (modbus)
+            sides << QStringLiteral("Modbus Slave");
+        return sides.isEmpty() ? QStringLiteral("none") : sides.join(QStringLiteral(" + "));
+    };
+    const QJsonObject ports{
+        {QStringLiteral("RS232_Port"), portJson(image.RS232_Port, usedBy(serialRS232, modbusRS232))},
+        {QStringLiteral("Modbus_RS485_Port"), portJson(image.Modbus_RS485_Port, usedBy(false, !modbusRS232))},
+        {QStringLiteral("Serial_RS485_Port"), portJson(image.Serial_RS485_Port, usedBy(!serialRS232, false))}};
+    const QJsonObject decoded{
+        {QStringLiteral("Size"), qint64(bytes.size())},
+        {QStringLiteral("Checksum"), qint64(stored)},
+        {QStringLiteral("Checksum_Computed"), qint64(computed)},
+        {QStringLiteral("Checksum_OK"), stored == computed},
+        {QStringLiteral("Ports"), ports},
+        {QStringLiteral("Serial_Side"), serialRS232 ? QStringLiteral("RS232") : QStringLiteral("RS485/RS422")},
+        {QStringLiteral("Serial_Flags"), image.Serial_Flags},
+        {QStringLiteral("Serial_Flag_Names"), QJsonArray::fromStringList(serialFlagNames(image.Serial_Flags))},
+        {QStringLiteral("Serial_End_Char"), image.Serial_End_Char},
+        {QStringLiteral("Serial_Num_Byte"), image.Serial_Num_Byte},
+        {QStringLiteral("Serial_TimeOut_RX"), image.Serial_TimeOut_RX},
+        {QStringLiteral("Serial_Time_Wait_RX"), image.Serial_Time_Wait_RX},
+        {QStringLiteral("ModbusSlave_Side"), modbusRS232 ? QStringLiteral("RS232") : QStringLiteral("RS485")},
+        {QStringLiteral("ModbusSlave_Port_Code"), image.ModbusSlave_Port_Code},
+        {QStringLiteral("ModbusSlave_ID"), image.ModbusSlave_ID},
+        {QStringLiteral("ModbusSlave_Start_Read"), image.ModbusSlave_Start_Read},
+        {QStringLiteral("ModbusSlave_Start_Write"), image.ModbusSlave_Start_Write},
+        {QStringLiteral("ModbusSlave_Control_Word"), image.ModbusSlave_Control_Word},
+        {QStringLiteral("ModbusSlave_Status_Word"), image.ModbusSlave_Status_Word},
+        {QStringLiteral("ModbusSlave_NumByteRX"), image.ModbusSlave_NumByteRX},
+        {QStringLiteral("IP_Address"), dotted(image.IP_Address)},
+        {QStringLiteral("Subnet_Mask"), dotted(image.Subnet_Mask)},
+        {QStringLiteral("Gateway"), dotted(image.Gateway)},
+    };
+
+    if (tool.line.has(QStringLiteral("--json"))) {
+        tool.out << QJsonDocument(decoded).toJson(QJsonDocument::Indented);
+    } else {
+        tool.out << "Checksum: " << stored << (stored == computed ? " (correct)" : " (wrong)") << Qt::endl;
+        tool.out << "Serial: " << decoded[QStringLiteral("Serial_Side")].toString() << ", flags 0x"
+              << QString::number(image.Serial_Flags, 16).toUpper() << " ("
+              << serialFlagNames(image.Serial_Flags).join(QStringLiteral(", ")) << ")" << Qt::endl;
+        tool.out << "  Serial_End_Char: " << image.Serial_End_Char << ", Serial_Num_Byte: " << image.Serial_Num_Byte
+              << ", Serial_TimeOut_RX: " << image.Serial_TimeOut_RX
+              << ", Serial_Time_Wait_RX: " << image.Serial_Time_Wait_RX << Qt::endl;
+        tool.out << "Modbus Slave: " << decoded[QStringLiteral("ModbusSlave_Side")].toString() << ", port code 0x"
+              << QString::number(image.ModbusSlave_Port_Code, 16).toUpper() << Qt::endl;
+        tool.out << "  ID: " << image.ModbusSlave_ID << ", Start_Read: " << image.ModbusSlave_Start_Read
+              << ", Start_Write: " << image.ModbusSlave_Start_Write << ", Control_Word: "
+              << image.ModbusSlave_Control_Word << ", Status_Word: " << image.ModbusSlave_Status_Word
+              << ", NumByteRX: " << image.ModbusSlave_NumByteRX << Qt::endl;
+        for (const QString &name : {QStringLiteral("RS232_Port"), QStringLiteral("Serial_RS485_Port"),
+                                    QStringLiteral("Modbus_RS485_Port")}) {
+            const QJsonObject port = ports[name].toObject();
+            tool.out << name << ": " << port[QStringLiteral("Baud")].toInt() << " baud, "
+                  << port[QStringLiteral("Data_Bits")].toInt() << " data bits, parity "
+                  << port[QStringLiteral("Parity_Name")].toString() << ", stop bits "
+                  << port[QStringLiteral("Stop_Bits")].toInt() << " (used by "
+                  << port[QStringLiteral("Used_By")].toString() << ")" << Qt::endl;
+        }
+        tool.out << "IP_Address: " << dotted(image.IP_Address) << Qt::endl;
+        tool.out << "Subnet_Mask: " << dotted(image.Subnet_Mask) << Qt::endl;
+        tool.out << "Gateway: " << dotted(image.Gateway) << Qt::endl;
+    }
+    if (stored != computed)
+        return tool.fail(kExitRefused, QStringLiteral("wrong checksum: expected %1, found %2").arg(computed).arg(stored));
+    return kExitOk;
+}

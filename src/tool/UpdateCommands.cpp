@@ -1,0 +1,42 @@
+// The update commands: job, check-version.
+#include "tool/Tool.h"
+
+#include "core/Comon.h"
+#include "i18n/VersionCheck.h"
+#include "update/UpdateJob.h"
+
+#include <QDir>
+#include <QTextStream>
+
+int cmdJob(ToolContext &tool)
+{
+    tool.expectArguments(1, "one configuration");
+    if (!tool.line.has(QStringLiteral("--ip")) || !tool.line.has(QStringLiteral("--option")))
+        throw UsageError{QStringLiteral("job needs --ip A.B.C.D and --option 0|1|2")};
+    UpdateJob job;
+    job.projectDir = tool.projectFolder(tool.line.arguments.first());
+    job.dirMaster = tool.state.Dir_Master;
+    job.readBack = tool.line.has(QStringLiteral("--read-back"));
+    const QString option = tool.line.value(QStringLiteral("--option"));
+    if (option != u"0" && option != u"1" && option != u"2")
+        throw UsageError{QStringLiteral("--option is 0 (firmware + configuration), 1 (firmware) or 2 (configuration)")};
+    job.option = option.toInt();
+    // The address as the update window holds it: four fields joined by dots, each as typed.
+    const QString ip = tool.line.value(QStringLiteral("--ip"));
+    job.addressParts = ip.split(u'.');
+    QString a, b, c, d;
+    if (job.addressParts.size() != 4 || !Split_IP_Address(ip, a, b, c, d))
+        return tool.fail(kExitRefused, QStringLiteral("\"%1\" is not an IPv4 address A.B.C.D").arg(ip));
+    QString error;
+    if (!writeUpdateJob(tool.state.Dir_Exe, job, &error))
+        return tool.fail(kExitUsage, error);
+    tool.out << QDir::toNativeSeparators(updateJobPath(tool.state.Dir_Exe)) << Qt::endl;
+    return kExitOk;
+}
+
+int cmdCheckVersion(ToolContext &tool)
+{
+    tool.expectArguments(0, "no arguments");
+    tool.out << (Check_Version() ? "newer" : "not newer") << Qt::endl;
+    return kExitOk;
+}
