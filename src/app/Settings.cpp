@@ -35,7 +35,7 @@ bool parseSettings(AppState &state, const QByteArray &data, const QString &path,
         return false;
 
     // The first node is the settings element whatever its name; each read stands on its own.
-    const QDomNode root = doc.firstChild();
+    const QDomNode root = firstNode(doc);
     state.Project_Name = leafText(root.firstChildElement(u"lastproj"_s), u"projectname"_s).value_or(QString());
     state.Device_IP_Address = leafText(root.firstChildElement(u"lastipadd"_s), u"ipaddress"_s)
                                   .value_or(kDefaultIpAddress);
@@ -61,7 +61,8 @@ bool readSettings(AppState &state, QString *error)
     return parseSettings(state, data, path, error);
 }
 
-QByteArray settingsDocument(const AppState &state)
+namespace {
+QDomDocument settingsXml(const AppState &state)
 {
     QDomDocument doc = newXmlDocument();
     QDomElement root = appendElement(doc, doc, u"Conf_Settings"_s);
@@ -73,10 +74,16 @@ QByteArray settingsDocument(const AppState &state)
     appendLeaf(doc, internet, u"enable_update"_s, flagText(state.Enable_Update));
     appendLeaf(doc, internet, u"enable_jump_field_tables"_s, flagText(state.Jump_Field_Tables));
     appendLeaf(doc, internet, u"Double_Click_Auto_Size"_s, flagText(state.Auto_Size_Columns));
-    return doc.toByteArray(-1);
+    return doc;
+}
+} // namespace
+
+QByteArray settingsDocument(const AppState &state)
+{
+    return settingsXml(state).toByteArray(-1);
 }
 
 bool Save_Setting(const AppState &state, QString *error)
 {
-    return writeFileAtomic(settingsFilePath(state), settingsDocument(state), error);
+    return writeXmlFile(settingsFilePath(state), settingsXml(state), error);
 }

@@ -16,8 +16,31 @@ QDomElement appendElement(QDomDocument &doc, QDomNode parent, const QString &nam
 // Appends an element holding `value` as its text; an empty value gives an empty element.
 QDomElement appendLeaf(QDomDocument &doc, QDomNode parent, const QString &name, const QString &value);
 
-// Parses XML; on failure the message names the file, the line and the column.
+// Parses XML; on failure the message names the file, the line and the column. Element text
+// that holds only blanks is kept as it stands.
 bool parseXml(const QByteArray &data, const QString &path, QDomDocument *doc, QString *error);
+
+// The document's first node, whatever it is: the root element, or an XML declaration, a
+// comment or a document type before it (then no key can be found under it).
+QDomNode firstNode(const QDomDocument &doc);
+
+// Where the first character lies that XML 1.0 cannot hold (controls but tab, line feed and
+// carriage return; U+FFFE, U+FFFF; lone surrogates), or -1 when every character is fine.
+qsizetype firstNonXmlCharacter(QStringView text);
+inline bool isXmlText(QStringView text)
+{
+    return firstNonXmlCharacter(text) < 0;
+}
+
+// The text without the characters XML 1.0 cannot hold.
+QString withoutNonXmlCharacters(QStringView text);
+
+// "U+0001", for messages.
+QString characterCode(QStringView text, qsizetype at);
+
+// Writes the document without declaration and indentation, through the atomic save. A document
+// holding a text XML cannot hold is refused, and the earlier file stays as it was.
+bool writeXmlFile(const QString &path, const QDomDocument &doc, QString *error);
 
 // The text of the first child element of `parent` named exactly `name`, when that element
 // holds nothing or a single text (or CDATA) node; nothing otherwise.

@@ -310,7 +310,7 @@ bool composeImage(const std::optional<QByteArray> &parGen, const QString &parGen
         QDomDocument doc = newXmlDocument();
         if (!parseXml(*parGen, parGenPath, &doc, error))
             return false;
-        Read_Image_Parameters(record, doc.firstChild());
+        Read_Image_Parameters(record, firstNode(doc));
     }
     image->resize(kImageSize);
     Serialise_Image(record, 0, *image);

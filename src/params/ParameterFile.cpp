@@ -42,7 +42,7 @@ int choiceItemCount(const ParameterDef &def)
 
 ParameterValues parameterValuesFromXml(const QDomDocument &doc)
 {
-    const QDomNode root = doc.firstChild();
+    const QDomNode root = firstNode(doc);
     ParameterValues values;
     for (const ParameterDef &def : parameterSet()) {
         const std::optional<QString> text = leafText(root, def.key);
@@ -66,17 +66,24 @@ bool loadParameterFile(const QString &path, ParameterValues *values, QString *er
     return true;
 }
 
-QByteArray parameterFileBytes(const ParameterValues &values)
+namespace {
+QDomDocument parameterDocument(const ParameterValues &values)
 {
     QDomDocument doc = newXmlDocument();
     QDomElement root = appendElement(doc, doc, QStringLiteral("Par_Gen"));
     doc.appendChild(doc.createComment(QStringLiteral("SW_VERSION = ") + kSwVersion));
     for (const ParameterDef &def : parameterSet())
         appendLeaf(doc, root, def.key, values[def.id]);
-    return doc.toByteArray(-1);
+    return doc;
+}
+} // namespace
+
+QByteArray parameterFileBytes(const ParameterValues &values)
+{
+    return parameterDocument(values).toByteArray(-1);
 }
 
 bool saveParameterFile(const QString &path, const ParameterValues &values, QString *error)
 {
-    return writeFileAtomic(path, parameterFileBytes(values), error);
+    return writeXmlFile(path, parameterDocument(values), error);
 }

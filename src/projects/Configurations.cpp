@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Constants.h"
+#include "core/XmlLookup.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -28,7 +29,8 @@ bool isSafeConfigurationName(const QString &name)
     // A leading dot would make a hidden folder that the open dialog never lists.
     if (name.startsWith(u'.'))
         return false;
-    return std::none_of(name.begin(), name.end(), [](QChar c) {
+    // The name is written into the settings file: XML must be able to hold it.
+    return isXmlText(name) && std::none_of(name.begin(), name.end(), [](QChar c) {
         return c == u'/' || c == u'\\' || c.category() == QChar::Other_Control;
     });
 }
@@ -60,6 +62,11 @@ QStringList Load_Existing_Configuration(const QString &dirProjects)
 {
     // Without QDir::Hidden the listing leaves out hidden folders, on Linux those named ".…".
     QStringList names = QDir(dirProjects).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+    // A name XML cannot hold could never be remembered in the settings file, and a name whose
+    // bytes are not UTF-8 does not lead back to its folder: neither is offered.
+    names.removeIf([&](const QString &name) {
+        return !isXmlText(name) || !QFileInfo(joinPath(dirProjects, name)).isDir();
+    });
     sortNaturally(names);
     return names;
 }

@@ -18,7 +18,7 @@ enum class NewConfigurationResult {
 int messageIndex(NewConfigurationResult result);
 
 // A name that stays one visible folder directly under the projects folder: no separator,
-// no leading dot (hidden, and "." or ".."), no control character.
+// no leading dot (hidden, and "." or ".."), no control character, nothing XML cannot hold.
 bool isSafeConfigurationName(const QString &name);
 
 // Checks `name` as typed (not trimmed) and creates its folder with the `bin` folder inside.
@@ -28,7 +28,8 @@ NewConfigurationResult createConfiguration(const QString &dirProjects, const QSt
 // Makes `name` the active configuration: Project_Name, Project_Dir, ParGen_File.
 void activateConfiguration(AppState &state, const QString &name);
 
-// The folders directly under `dirProjects` (no files, no hidden folders), in natural order.
+// The folders directly under `dirProjects` (no files, no hidden folders, no name that XML
+// cannot hold or that does not lead back to its folder), in natural order.
 QStringList Load_Existing_Configuration(const QString &dirProjects);
 
 // Orders ignoring case, with runs of digits by their value ("Plant 2" before "Plant 10").

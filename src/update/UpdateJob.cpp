@@ -1,7 +1,6 @@
 #include "update/UpdateJob.h"
 
 #include "core/AppState.h"
-#include "core/FileIO.h"
 #include "core/XmlLookup.h"
 #include "params/ConfigImage.h"
 
@@ -66,7 +65,8 @@ QString updateJobPath(const QString &dirExe)
     return joinPath(dirExe, u"Ethernet_Update.xml"_s);
 }
 
-QByteArray composeUpdateJob(const UpdateJob &job)
+namespace {
+QDomDocument updateJobDocument(const UpdateJob &job)
 {
     QDomDocument doc = newXmlDocument();
     QDomElement root = doc.createElement(u"Ethernet_Update"_s);
@@ -100,10 +100,16 @@ QByteArray composeUpdateJob(const UpdateJob &job)
                          u"0x50100"_s, u"1"_s},
                         job.readBack);
     }
-    return doc.toByteArray(-1);
+    return doc;
+}
+} // namespace
+
+QByteArray composeUpdateJob(const UpdateJob &job)
+{
+    return updateJobDocument(job).toByteArray(-1);
 }
 
 bool writeUpdateJob(const QString &dirExe, const UpdateJob &job, QString *error)
 {
-    return writeFileAtomic(updateJobPath(dirExe), composeUpdateJob(job), error);
+    return writeXmlFile(updateJobPath(dirExe), updateJobDocument(job), error);
 }
