@@ -13,7 +13,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kv40812"));
-    QApplication::setApplicationDisplayName(kSwCode);
+    // No display name: the window system would append it to every window's title.
     QApplication::setApplicationVersion(kSwVersion);
     QApplication::setFont(lookFont());
 

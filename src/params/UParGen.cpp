@@ -71,9 +71,6 @@ void TFParGen::createControls()
     m_captions.append({Btn_Cancel, 403, 405});
     connect(Btn_OK, &QPushButton::clicked, this, &TFParGen::Btn_OKClick);
     connect(Btn_Cancel, &QPushButton::clicked, this, &TFParGen::Btn_CancelClick);
-    Btn_OK->setDefault(false);
-    Btn_OK->setAutoDefault(false);
-    Btn_Cancel->setAutoDefault(false);
     makeFixedWindow(this, kClientWidth, 0);
 }
 

@@ -32,15 +32,13 @@ void TFNew_Project::FormCreate()
     E_New_Proj = new QLineEdit(this);
     E_New_Proj->setObjectName(QStringLiteral("E_New_Proj"));
     E_New_Proj->setGeometry(16, 94, 297, 21);
-    // E_New_ProjKeyPress: Enter runs OK. No button is a default button, so the key, passed
-    // on to the dialog, cannot run OK a second time.
+    // E_New_ProjKeyPress: Enter runs OK. No styled button is a default button, so the key,
+    // passed on to the dialog, cannot run OK a second time.
     connect(E_New_Proj, &QLineEdit::returnPressed, this, &TFNew_Project::Btn_OKClick);
 
     QWidget *buttons = addButtonPanel(this, 122, kWidth);
     Btn_OK = new StyledButton(buttons, QStringLiteral("Btn_OK"), QRect(85, 6, 110, 28), Picture::Ok);
     Btn_Cancel = new StyledButton(buttons, QStringLiteral("Btn_Cancel"), QRect(203, 6, 110, 28), Picture::Cancel);
-    for (StyledButton *button : {Btn_OK, Btn_Cancel})
-        button->setAutoDefault(false);
     connect(Btn_OK, &StyledButton::clicked, this, &TFNew_Project::Btn_OKClick);
     connect(Btn_Cancel, &StyledButton::clicked, this, &TFNew_Project::reject);
 

@@ -50,9 +50,6 @@ void TFOpenConf::FormCreate()
     Btn_OK = new StyledButton(P_Button, QStringLiteral("Btn_OK"), QRect(133, 6, kButtonWidth, 28), Picture::Ok);
     Btn_Cancel = new StyledButton(P_Button, QStringLiteral("Btn_Cancel"), QRect(251, 6, kButtonWidth, 28),
                                   Picture::Cancel);
-    // Enter in the list does not confirm: only the OK button does.
-    for (StyledButton *button : {Btn_OK, Btn_Cancel})
-        button->setAutoDefault(false);
     connect(Btn_OK, &StyledButton::clicked, this, &TFOpenConf::accept);
     connect(Btn_Cancel, &StyledButton::clicked, this, &TFOpenConf::reject);
 

@@ -1,6 +1,7 @@
 #include "widgets/Services.h"
 
-#include <QApplication>
+#include "core/Constants.h"
+
 #include <QMessageBox>
 
 namespace {
@@ -13,17 +14,17 @@ void show(QWidget *parent, QMessageBox::Icon icon, const QString &title, const Q
 
 void QtMessageService::error(QWidget *parent, const QString &text)
 {
-    show(parent, QMessageBox::Critical, QApplication::applicationDisplayName(), text);
+    show(parent, QMessageBox::Critical, kSwCode, text);
 }
 
 void QtMessageService::warning(QWidget *parent, const QString &text)
 {
-    show(parent, QMessageBox::Warning, QApplication::applicationDisplayName(), text);
+    show(parent, QMessageBox::Warning, kSwCode, text);
 }
 
 bool QtMessageService::question(QWidget *parent, const QString &text)
 {
-    QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), text,
+    QMessageBox box(QMessageBox::Question, kSwCode, text,
                     QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
@@ -31,5 +32,5 @@ bool QtMessageService::question(QWidget *parent, const QString &text)
 
 void QtMessageService::generalError(QWidget *parent, const QString &text)
 {
-    show(parent, QMessageBox::Critical, QApplication::applicationDisplayName(), text);
+    show(parent, QMessageBox::Critical, kSwCode, text);
 }

@@ -2,6 +2,8 @@
 
 #include "widgets/Look.h"
 
+#include <QKeyEvent>
+
 StyledButton::StyledButton(QWidget *parent, const QString &name, const QRect &geometry, Picture picture,
                            int pictureSize)
     : QPushButton(parent)
@@ -12,6 +14,10 @@ StyledButton::StyledButton(QWidget *parent, const QString &name, const QRect &ge
     setFlat(true);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
+    // Never a dialog's default: Enter elsewhere in a window must not press a button the user
+    // did not point at. Enter on the focused button itself presses it (keyPressEvent).
+    setAutoDefault(false);
+    setDefault(false);
     if (picture != Picture::None) {
         setIcon(pictureIcon(picture, pictureSize));
         setIconSize(QSize(pictureSize, pictureSize));
@@ -40,4 +46,14 @@ void StyledButton::updateStyle()
                       "QPushButton:focus { border-color: rgb(110, 160, 215); }"
                       "QPushButton:disabled { color: rgb(160, 160, 160); }")
                       .arg(m_captionLeft ? QStringLiteral("left") : QStringLiteral("center")));
+}
+
+void StyledButton::keyPressEvent(QKeyEvent *event)
+{
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }

@@ -16,6 +16,9 @@ public:
     void setPictureOnRight(bool right);
     void setCaptionLeftAligned(bool left);
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void updateStyle();
     bool m_captionLeft = false;
