@@ -8,7 +8,7 @@ packages=(
   libcurl4-openssl-dev
   fonts-dejavu-core
   iputils-ping python3
-  xvfb xauth
+  xvfb xauth x11-utils
 )
 
 missing=()

@@ -5,6 +5,7 @@
 #include "app/UZentreleFirmWare.h"
 #include "core/AppState.h"
 #include "core/FileIO.h"
+#include "core/XmlLookup.h"
 #include "i18n/Language.h"
 #include "params/ConfigImage.h"
 #include "params/ParameterFile.h"
@@ -13,8 +14,11 @@
 #include "update/Updater.h"
 
 #include <csignal>
+#include <pwd.h>
+#include <unistd.h>
 #include <sys/resource.h>
 
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -73,6 +77,10 @@ private slots:
     void updaterPathWithShellCharacters();
     void failedSaveKeepsTheEarlierFile_data();
     void failedSaveKeepsTheEarlierFile();
+    void saveInAFolderThatTakesNoNewFile_data();
+    void saveInAFolderThatTakesNoNewFile();
+    void writersRefuseTextXmlCannotHold_data();
+    void writersRefuseTextXmlCannotHold();
 };
 
 void TestBadInput::hugeFilesAreRefusedQuickly_data()
@@ -215,7 +223,9 @@ void TestBadInput::updaterPathWithShellCharacters()
 using Writer = std::function<bool(TestWorkspace &, int generation, QString *error)>;
 Q_DECLARE_METATYPE(Writer)
 
-void TestBadInput::failedSaveKeepsTheEarlierFile_data()
+namespace {
+// The four files the program writes, each by its own writer; `generation` changes the content.
+void addWriterRows()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<Writer>("write");
@@ -245,6 +255,66 @@ void TestBadInput::failedSaveKeepsTheEarlierFile_data()
     });
 }
 
+// Writes with files limited to `limit` bytes, so the write stops part-way as on a full disk;
+// the limit binds root as anyone.
+bool writeWithSizeLimit(const Writer &write, TestWorkspace &ws, int generation, qint64 limit, QString *error)
+{
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tight = old;
+    tight.rlim_cur = rlim_t(limit);
+    setrlimit(RLIMIT_FSIZE, &tight);
+    const bool saved = write(ws, generation, error);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previousHandler);
+    return saved;
+}
+
+// Lets the test stand where an ordinary user stands: the workspace is theirs, but `folder`
+// takes no new file. Root would write anywhere, so it drops to "nobody" for a while.
+class FolderTakingNoNewFile {
+public:
+    FolderTakingNoNewFile(TestWorkspace &ws, const QString &folder) : m_folder(folder)
+    {
+        if (geteuid() == 0) {
+            const passwd *nobody = getpwnam("nobody");
+            if (!nobody)
+                return;
+            chownAll(ws.dir.path(), nobody->pw_uid);
+            m_dropped = seteuid(nobody->pw_uid) == 0;
+            if (!m_dropped)
+                return;
+        }
+        m_ok = QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+    }
+    ~FolderTakingNoNewFile()
+    {
+        QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        if (m_dropped)
+            (void)seteuid(0);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    static void chownAll(const QString &root, uid_t uid)
+    {
+        (void)::chown(QFile::encodeName(root).constData(), uid, gid_t(-1));
+        QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            (void)::chown(QFile::encodeName(it.next()).constData(), uid, gid_t(-1));
+    }
+    QString m_folder;
+    bool m_dropped = false;
+    bool m_ok = false;
+};
+} // namespace
+
+void TestBadInput::failedSaveKeepsTheEarlierFile_data()
+{
+    addWriterRows();
+}
+
 void TestBadInput::failedSaveKeepsTheEarlierFile()
 {
     QFETCH(QString, file);
@@ -256,23 +326,123 @@ void TestBadInput::failedSaveKeepsTheEarlierFile()
     const QByteArray earlier = ws.readFile(file);
     QVERIFY(earlier.size() > 100);
 
-    // A file-size limit stops the write part-way, for root as for anyone: the disk is "full".
-    rlimit old{};
-    QVERIFY(getrlimit(RLIMIT_FSIZE, &old) == 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tight = old;
-    tight.rlim_cur = 100;
-    QVERIFY(setrlimit(RLIMIT_FSIZE, &tight) == 0);
     error.clear();
-    const bool saved = write(ws, 2, &error);
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previousHandler);
+    const bool saved = writeWithSizeLimit(write, ws, 2, 100, &error);
 
     QVERIFY(!saved);
     QVERIFY2(error.contains(QFileInfo(file).fileName()), qPrintable(error));
     QCOMPARE(ws.readFile(file), earlier);
     const QStringList leftovers = QDir(QFileInfo(ws.path(file)).absolutePath()).entryList(QDir::Files);
     QVERIFY2(leftovers.filter(QStringLiteral(".")).size() == leftovers.size(), qPrintable(leftovers.join(u',')));
+}
+
+void TestBadInput::saveInAFolderThatTakesNoNewFile_data()
+{
+    addWriterRows();
+}
+
+// An editor replaces a file it may write even where it cannot make a new one; when that fails
+// part-way, the earlier content goes back, and a file it may not write stays as it was.
+void TestBadInput::saveInAFolderThatTakesNoNewFile()
+{
+    QFETCH(QString, file);
+    QFETCH(Writer, write);
+    TestWorkspace ws;
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/P/bin"))));
+    QString error;
+    QVERIFY2(write(ws, 1, &error), qPrintable(error));
+    const QByteArray earlier = ws.readFile(file);
+    const QString folder = QFileInfo(ws.path(file)).absolutePath();
+    const QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+
+    bool replaced = false;
+    QByteArray second;
+    bool longerWritten = true;
+    QByteArray afterCutShort;
+    bool readOnlyFailed = false;
+    QString readOnlyError;
+    {
+        FolderTakingNoNewFile guard(ws, folder);
+        if (!guard.ok())
+            QSKIP("cannot take the place of an ordinary user here");
+        replaced = write(ws, 2, &error);
+        second = ws.readFile(file);
+
+        // A longer content is cut short (the image keeps its size and fits).
+        longerWritten = writeWithSizeLimit(write, ws, 1000000, second.size() + 2, &error);
+        afterCutShort = ws.readFile(file);
+
+        QFile::setPermissions(ws.path(file), QFile::ReadOwner);
+        readOnlyFailed = !write(ws, 3, &readOnlyError);
+        QFile::setPermissions(ws.path(file), QFile::ReadOwner | QFile::WriteOwner);
+    }
+    QVERIFY2(replaced, qPrintable(error));
+    if (file.endsWith(u".bin")) {
+        QVERIFY(longerWritten);
+    } else {
+        QVERIFY(!longerWritten);
+        QVERIFY2(error.contains(QFileInfo(file).fileName()), qPrintable(error));
+        QCOMPARE(afterCutShort, second); // the earlier content is back
+    }
+    QVERIFY(readOnlyFailed);
+    QVERIFY2(readOnlyError.contains(QFileInfo(file).fileName()), qPrintable(readOnlyError));
+    QCOMPARE(ws.readFile(file), afterCutShort);
+    // Nothing new in the folder, and generation 2 was written as a normal save writes it.
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), entries);
+    QVERIFY(second != earlier || file.endsWith(u".bin"));
+    QVERIFY2(write(ws, 2, &error), qPrintable(error));
+    QCOMPARE(second, ws.readFile(file));
+}
+
+using TextWriter = std::function<bool(TestWorkspace &, const QString &text, QString *error)>;
+Q_DECLARE_METATYPE(TextWriter)
+
+void TestBadInput::writersRefuseTextXmlCannotHold_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<TextWriter>("write");
+    QTest::addColumn<QString>("text");
+    const TextWriter settings = [](TestWorkspace &ws, const QString &text, QString *error) {
+        setSettingsFallbacks(ws.state);
+        ws.state.Project_Name = text;
+        return Save_Setting(ws.state, error);
+    };
+    const TextWriter parameters = [](TestWorkspace &ws, const QString &text, QString *error) {
+        ParameterValues values = defaultParameterValues();
+        values[Param::Serial_TimeOut_RX] = text;
+        return saveParameterFile(ws.path(QStringLiteral("ParGen.xml")), values, error);
+    };
+    const TextWriter job = [](TestWorkspace &ws, const QString &text, QString *error) {
+        UpdateJob job;
+        job.addressParts = QStringList{"127", "0", "0", "1"};
+        job.dirMaster = ws.state.Dir_Master;
+        job.projectDir = ws.path(text);
+        return writeUpdateJob(ws.dir.path(), job, error);
+    };
+    QTest::newRow("settings, a control character") << "Zentrel.xml" << settings << "Plant\u0001";
+    QTest::newRow("settings, U+FFFE") << "Zentrel.xml" << settings << "Plant\uFFFE";
+    QTest::newRow("parameter file, U+FFFF") << "ParGen.xml" << parameters << "12\uFFFF";
+    QTest::newRow("parameter file, a lone surrogate") << "ParGen.xml" << parameters << (QStringLiteral("12") + QChar(0xDC00));
+    QTest::newRow("parameter file, NUL") << "ParGen.xml" << parameters << QString(QChar(0));
+    QTest::newRow("update job, escape") << "Ethernet_Update.xml" << job << "Plant\u001B";
+}
+
+// The last guard: a text no XML reader would take back never reaches a file.
+void TestBadInput::writersRefuseTextXmlCannotHold()
+{
+    QFETCH(QString, file);
+    QFETCH(TextWriter, write);
+    QFETCH(QString, text);
+    TestWorkspace ws;
+    QString error;
+    QVERIFY2(write(ws, QStringLiteral("Plant\tA\r\n \U0001F527"), &error), qPrintable(error));
+    const QByteArray earlier = ws.readFile(file);
+    QDomDocument doc;
+    QVERIFY2(parseXml(earlier, file, &doc, &error), qPrintable(error)); // tab, CR, LF and pairs are fine
+
+    QVERIFY(!write(ws, text, &error));
+    QVERIFY2(error.contains(file) && error.contains(QStringLiteral("cannot hold")), qPrintable(error));
+    QCOMPARE(ws.readFile(file), earlier);
 }
 
 QTEST_MAIN(TestBadInput)

@@ -187,6 +187,8 @@ void TestConfigImage::keys_data()
     QTest::newRow("comment before the root") << "<!-- x --><Par_Gen><ModbusSlave_ID_Device>5</ModbusSlave_ID_Device></Par_Gen>"_ba << "";
     QTest::newRow("declaration before the root")
         << "<?xml version=\"1.0\"?><Par_Gen><ModbusSlave_ID_Device>5</ModbusSlave_ID_Device></Par_Gen>"_ba << "";
+    QTest::newRow("document type before the root")
+        << "<!DOCTYPE Par_Gen><Par_Gen><ModbusSlave_ID_Device>5</ModbusSlave_ID_Device></Par_Gen>"_ba << "";
     QTest::newRow("key in a grandchild is not read")
         << "<Par_Gen><x><ModbusSlave_ID_Device>5</ModbusSlave_ID_Device></x></Par_Gen>"_ba << "";
     QTest::newRow("first of two occurrences wins")
@@ -238,6 +240,7 @@ void TestConfigImage::keys_data()
     QTest::newRow("end char -2") << parGen({{Serial_End_Char, "-2"}}) << "0x15C: FE FF";
     QTest::newRow("byte counter") << parGen({{Serial_Num_Byte, "5"}}) << "0x15E: 05 00";
     QTest::newRow("byte counter empty") << parGen({{Serial_Num_Byte, ""}}) << "";
+    QTest::newRow("byte counter blanks only, as empty") << parGen({{Serial_Num_Byte, "   "}}) << "";
     QTest::newRow("time-out") << parGen({{Serial_TimeOut_RX, "500"}}) << "0x160: F4 01";
     QTest::newRow("time-out not a number") << parGen({{Serial_TimeOut_RX, "5s"}}) << "";
 
@@ -285,6 +288,7 @@ void TestConfigImage::keys_data()
     QTest::newRow("start read not a number") << parGen({{ModbusSlave_Start_Read, "x"}}) << "";
     QTest::newRow("start write negative") << parGen({{ModbusSlave_Start_Write, "-5"}}) << "0x168: FB FF FF FF";
     QTest::newRow("start write empty") << parGen({{ModbusSlave_Start_Write, ""}}) << "";
+    QTest::newRow("start write a tab and blanks, as empty") << parGen({{ModbusSlave_Start_Write, "\t  "}}) << "";
     QTest::newRow("control word") << parGen({{ModbusSlave_Control_Word, "3"}}) << "0x16C: 03";
     QTest::newRow("control word not a number") << parGen({{ModbusSlave_Control_Word, "q"}}) << "";
     QTest::newRow("status word") << parGen({{ModbusSlave_Status_Word, "70000"}}) << "0x170: 70 11 01";

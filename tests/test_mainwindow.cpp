@@ -4,8 +4,15 @@
 #include "core/AppState.h"
 #include "support/TestSupport.h"
 
+#include <QCheckBox>
+#include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
@@ -21,11 +28,15 @@ private slots:
     void closingSavesSettings();
     void deletedConfigurationKeepsItsName();
     void restoresActiveConfiguration();
+    void blankNamedConfigurationSurvivesARestart();
     void languageFileSetsTextsAtStart();
     void brokenSettingsFileIsReportedAndStartGoesOn();
     void unwritableSettingsStillCloses();
     void timerFollowsTheFlags();
     void webAddressOpensHomePage();
+    void enterPressesNothingUnasked_data();
+    void enterPressesNothingUnasked();
+    void titleAsTheWindowSystemShowsIt();
 };
 
 static QString labelText(QWidget *w, const char *name)
@@ -169,6 +180,32 @@ void TestMainWindow::restoresActiveConfiguration()
     QCOMPARE(labelText(main.get(), "L_Name_Conf_L2"), QStringLiteral("Plant 1"));
 }
 
+void TestMainWindow::blankNamedConfigurationSurvivesARestart()
+{
+    TestWorkspace ws;
+    {
+        auto main = Create_Windows(ws.state, ws.services);
+        main->show();
+        onNextModal([](QWidget *dialog) {
+            auto *edit = dialog->findChild<QLineEdit *>("E_New_Proj");
+            QTest::keyClicks(edit, QStringLiteral("   "));
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        QTest::mouseClick(main->findChild<QPushButton *>("Btn_New"), Qt::LeftButton);
+        QCOMPARE(ws.state.Project_Name, QStringLiteral("   "));
+        main->close();
+    }
+    QVERIFY(ws.messages.shown.isEmpty());
+
+    AppState again; // the next start
+    setWorkspace(again, ws.dir.path());
+    auto main = Create_Windows(again, ws.services);
+    QCOMPARE(again.Project_Name, QStringLiteral("   "));
+    QCOMPARE(again.Project_Dir, ws.path(QStringLiteral("PROJECTS/   ")));
+    QCOMPARE(labelText(main.get(), "L_Name_Conf"), QStringLiteral("Opened Configuration of the Converter : "));
+    QCOMPARE(labelText(main.get(), "L_Name_Conf_L2"), QStringLiteral("   "));
+}
+
 void TestMainWindow::languageFileSetsTextsAtStart()
 {
     TestWorkspace ws;
@@ -232,6 +269,112 @@ void TestMainWindow::webAddressOpensHomePage()
     QTest::mouseClick(main->findChild<QLabel *>("L_Norvexa"), Qt::LeftButton);
     QCOMPARE(ws.openedUrls.size(), 1);
     QCOMPARE(ws.openedUrls.first().toString(), QStringLiteral("http://127.0.0.1:9/HOME/default.asp?frompg=KV40812"));
+}
+
+void TestMainWindow::enterPressesNothingUnasked_data()
+{
+    QTest::addColumn<QString>("window");
+    for (const char *name : {"TFNew_Project", "TFOpenConf", "TFAbout", "TFSoftOptions", "TFParGen", "TFBoot"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+// Enter, or the keypad's Enter, in any control of a dialog closes nothing and starts nothing: a
+// button the user did not point at is never pressed. (Enter in the new name is OK, by design.)
+void TestMainWindow::enterPressesNothingUnasked()
+{
+    QFETCH(QString, window);
+    TestWorkspace ws;
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/Plant/bin"))));
+    ws.writeFile(QStringLiteral("Zentrel.xml"),
+                 "<C><lastproj><projectname>Plant</projectname></lastproj><lastipadd><ipaddress>127.0.0.1</ipaddress></lastipadd></C>");
+    auto main = Create_Windows(ws.state, ws.services);
+    main->show();
+    auto *dialog = main->findChild<QDialog *>(window);
+    QVERIFY(dialog);
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+
+    int tried = 0;
+    QList<QWidget *> controls = dialog->findChildren<QWidget *>();
+    controls.prepend(dialog); // nothing in particular has the focus
+    for (QWidget *control : controls) {
+        if ((control != dialog && control->focusPolicy() == Qt::NoFocus) || !control->isVisible() || !control->isEnabled()
+            || (qobject_cast<QAbstractButton *>(control) && !qobject_cast<QCheckBox *>(control))
+            || control->objectName() == u"E_New_Proj")
+            continue;
+        for (const auto &[key, modifiers] : {std::pair{Qt::Key_Return, Qt::NoModifier}, std::pair{Qt::Key_Enter, Qt::KeypadModifier}}) {
+            control->setFocus();
+            QTest::keyClick(control, key, modifiers);
+            QVERIFY2(dialog->isVisible(), qPrintable(control->objectName()));
+            QCOMPARE(dialog->result(), 0);
+            QVERIFY2(ws.messages.shown.isEmpty(), qPrintable(control->objectName() + QStringLiteral(": ") + ws.messages.texts().join(u'|')));
+            ++tried;
+        }
+    }
+    QVERIFY(tried > 0);
+    QVERIFY(!QFile::exists(ws.path(QStringLiteral("Ethernet_Update.xml"))));
+    QVERIFY(!QFile::exists(ws.path(QStringLiteral("PROJECTS/Plant/ParGen.xml"))));
+    dialog->hide();
+}
+
+// What the window system gets is what the user reads in the title bar: the real program under
+// a private X server, its window's _NET_WM_NAME read back with xprop. Nothing is appended to
+// the caption (Qt appends an application display name to every title when one is set).
+void TestMainWindow::titleAsTheWindowSystemShowsIt()
+{
+    const QString xvfb = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
+    const QString xprop = QStandardPaths::findExecutable(QStringLiteral("xprop"));
+    const QString xwininfo = QStandardPaths::findExecutable(QStringLiteral("xwininfo"));
+    if (xvfb.isEmpty() || xprop.isEmpty() || xwininfo.isEmpty())
+        QSKIP("needs Xvfb, xprop and xwininfo (scripts/install-deps.sh installs them)");
+    QProcess server;
+    server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
+                        QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
+    QVERIFY(server.waitForStarted());
+    const auto stopServer = qScopeGuard([&] {
+        server.terminate();
+        server.waitForFinished(5000);
+    });
+    QVERIFY(server.waitForReadyRead(10000));
+    const QString display = QStringLiteral(":") + QString::fromLatin1(server.readLine().trimmed());
+
+    TestWorkspace ws;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    env.insert(QStringLiteral("KV40812_WEB_BASE"), QStringLiteral("http://127.0.0.1:9"));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(QStringLiteral(KV_GUI_PATH), {QStringLiteral("--workspace"), ws.dir.path()});
+    QVERIFY(program.waitForStarted());
+    const auto stopProgram = qScopeGuard([&] {
+        program.terminate();
+        program.waitForFinished(5000);
+    });
+
+    // The top-level window that carries the program's class.
+    QString window;
+    QElapsedTimer clock;
+    clock.start();
+    while (window.isEmpty() && clock.elapsed() < 15000) {
+        QProcess list;
+        list.setProcessEnvironment(env);
+        list.start(xwininfo, {QStringLiteral("-root"), QStringLiteral("-children")});
+        list.waitForFinished(5000);
+        for (const QString &line : QString::fromUtf8(list.readAllStandardOutput()).split(u'\n')) {
+            if (line.contains(QStringLiteral("\"kv40812\"")) && line.contains(QStringLiteral("694x352")))
+                window = line.trimmed().section(u' ', 0, 0);
+        }
+        if (window.isEmpty())
+            QTest::qWait(100);
+    }
+    QVERIFY2(!window.isEmpty(), "the main window never appeared");
+    QProcess property;
+    property.setProcessEnvironment(env);
+    property.start(xprop, {QStringLiteral("-id"), window, QStringLiteral("_NET_WM_NAME")});
+    QVERIFY(property.waitForFinished(5000));
+    QCOMPARE(QString::fromUtf8(property.readAllStandardOutput()).trimmed(),
+             QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"Norvexa - Configurator KV40812 - Serial / Modbus Slave \""));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -153,6 +153,14 @@ void TestParameters::keyFallbacks_data()
     QTest::newRow("number keeps blanks") << QByteArray("<ModbusSlave_ID_Device> 12 </ModbusSlave_ID_Device>")
                                          << int(Param::ModbusSlave_ID_Device) << " 12 ";
     QTest::newRow("empty number") << QByteArray("<Serial_End_Char></Serial_End_Char>") << int(Param::Serial_End_Char) << "";
+    QTest::newRow("number of blanks only") << QByteArray("<Serial_End_Char>   </Serial_End_Char>")
+                                           << int(Param::Serial_End_Char) << "   ";
+    QTest::newRow("number of a tab and a line break") << QByteArray("<Serial_End_Char>\t\n</Serial_End_Char>")
+                                                      << int(Param::Serial_End_Char) << "\t\n";
+    QTest::newRow("number of a blank character reference") << QByteArray("<Serial_End_Char>&#32;</Serial_End_Char>")
+                                                           << int(Param::Serial_End_Char) << " ";
+    QTest::newRow("choice of blanks only takes its default")
+        << QByteArray("<Serial_Baud>  </Serial_Baud>") << int(Param::Serial_Baud) << "7";
     QTest::newRow("flag 1") << QByteArray("<Serial_Time_Wait_RX_En>1</Serial_Time_Wait_RX_En>")
                             << int(Param::Serial_Time_Wait_RX_En) << "1";
     QTest::newRow("flag true") << QByteArray("<Serial_Time_Wait_RX_En>true</Serial_Time_Wait_RX_En>")
@@ -193,6 +201,9 @@ void TestParameters::foreignRootsGiveDefaults_data()
     QTest::addColumn<QByteArray>("data");
     QTest::newRow("declaration first") << QByteArray("<?xml version=\"1.0\"?><Par_Gen><Serial_Baud>3</Serial_Baud></Par_Gen>");
     QTest::newRow("comment first") << QByteArray("<!--x--><Par_Gen><Serial_Baud>3</Serial_Baud></Par_Gen>");
+    QTest::newRow("document type first") << QByteArray("<!DOCTYPE Par_Gen><Par_Gen><Serial_Baud>3</Serial_Baud></Par_Gen>");
+    QTest::newRow("document type with a subset")
+        << QByteArray("<!DOCTYPE Par_Gen [<!ELEMENT Par_Gen ANY>]><Par_Gen><Serial_Baud>3</Serial_Baud></Par_Gen>");
     QTest::newRow("keys one level down") << QByteArray("<A><Par_Gen><Serial_Baud>3</Serial_Baud></Par_Gen></A>");
 }
 
@@ -264,15 +275,6 @@ void TestParameters::failedSaveKeepsTheOldFile()
     QString error;
     QVERIFY(!saveParameterFile(ws.path(QStringLiteral("missing/ParGen.xml")), defaultParameterValues(), &error));
     QVERIFY2(error.contains(ws.path(QStringLiteral("missing/ParGen.xml"))), qPrintable(error));
-
-    ws.writeFile(QStringLiteral("P/ParGen.xml"), "old");
-    QFile::setPermissions(ws.path(QStringLiteral("P")), QFile::ReadOwner | QFile::ExeOwner);
-    const bool saved = saveParameterFile(ws.path(QStringLiteral("P/ParGen.xml")), defaultParameterValues(), &error);
-    QFile::setPermissions(ws.path(QStringLiteral("P")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    if (saved)
-        QSKIP("a read-only folder is still writable here (running as root)");
-    QVERIFY(error.contains(ws.path(QStringLiteral("P/ParGen.xml"))));
-    QCOMPARE(ws.readFile(QStringLiteral("P/ParGen.xml")), QByteArray("old"));
 }
 
 void TestParameters::rules_data()

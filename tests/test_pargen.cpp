@@ -7,10 +7,12 @@
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -31,6 +33,9 @@ private slots:
     void leavingAsksOnlyAfterChanges();
     void okValidatesThenSaves();
     void reopeningShowsSavedValues();
+    void fieldsTakeNothingXmlCannotHold_data();
+    void fieldsTakeNothingXmlCannotHold();
+    void blankOnlyTextsComeBack();
     void brokenFileShowsDefaultsNotEarlierValues();
     void failedSaveKeepsEditorOpen();
     void languageChangeRebuildsSendTypes();
@@ -416,6 +421,80 @@ void TestParGen::reopeningShowsSavedValues()
     dlg.show();
     click(&dlg, "Btn_OK");
     QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/Demo/ParGen.xml")), parameterFileBytes(values));
+}
+
+void TestParGen::fieldsTakeNothingXmlCannotHold_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("time-out, control characters pasted")
+        << int(Param::Serial_TimeOut_RX) << QStringLiteral("\u00011\u001F0") << QString() << QStringLiteral("10");
+    QTest::newRow("gateway off, U+FFFE and U+FFFF pasted")
+        << int(Param::ModbusTCPSlave_GAT1) << QStringLiteral("19\uFFFE2\uFFFF") << QString() << QStringLiteral("192");
+    QTest::newRow("lone surrogate pasted, a pair kept")
+        << int(Param::ModbusTCPSlave_GAT3) << (QStringLiteral("1") + QChar(0xD800) + QStringLiteral("\U0001F527"))
+        << QString() << QStringLiteral("1\U0001F527");
+    QTest::newRow("controls typed") << int(Param::Serial_End_Char) << QString() << QStringLiteral("1\u0008\u00013")
+                                    << QStringLiteral("13");
+}
+
+// A pasted or typed character that XML cannot hold would make the file unreadable at the next
+// opening, and OK would then overwrite the whole configuration with defaults.
+void TestParGen::fieldsTakeNothingXmlCannotHold()
+{
+    QFETCH(int, id);
+    QFETCH(QString, pasted);
+    QFETCH(QString, typed);
+    QFETCH(QString, kept);
+    Fixture ws;
+    TFParGen dlg(ws.state, ws.services);
+    dlg.show();
+    auto *field = child<QLineEdit>(&dlg, Param::Id(id));
+    field->setFocus();
+    field->selectAll();
+    if (!pasted.isEmpty()) {
+        QGuiApplication::clipboard()->setText(pasted);
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+    } else {
+        QTest::keyClick(field, Qt::Key_Delete);
+        for (const QChar c : typed) { // as a keyboard sends them, control characters included
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(field, &press);
+        }
+    }
+    QCOMPARE(field->text(), kept);
+    click(&dlg, "Btn_OK");
+    QVERIFY2(ws.messages.shown.isEmpty(), qPrintable(ws.messages.texts().join(u'|')));
+    QVERIFY(!dlg.isVisible());
+
+    dlg.show();
+    QVERIFY2(ws.messages.shown.isEmpty(), qPrintable(ws.messages.texts().join(u'|'))); // the file reads back
+    QCOMPARE(child<QLineEdit>(&dlg, Param::Id(id))->text(), kept);
+    dlg.reject();
+}
+
+// Blanks are text like any other: what was saved comes back, and saving it again writes it again.
+void TestParGen::blankOnlyTextsComeBack()
+{
+    Fixture ws;
+    TFParGen dlg(ws.state, ws.services);
+    dlg.show();
+    auto *timeOut = child<QLineEdit>(&dlg, Param::Serial_TimeOut_RX);
+    timeOut->selectAll();
+    QTest::keyClick(timeOut, Qt::Key_Delete);
+    QTest::keyClicks(timeOut, QStringLiteral("   "));
+    click(&dlg, "Btn_OK");
+    QVERIFY2(!dlg.isVisible(), qPrintable(ws.messages.texts().join(u'|')));
+    const QByteArray saved = ws.readFile(QStringLiteral("PROJECTS/Demo/ParGen.xml"));
+    QVERIFY(saved.contains("<Serial_TimeOut_RX>   </Serial_TimeOut_RX>"));
+
+    dlg.show();
+    QCOMPARE(child<QLineEdit>(&dlg, Param::Serial_TimeOut_RX)->text(), QStringLiteral("   "));
+    QVERIFY(!dlg.Is_Change);
+    click(&dlg, "Btn_OK");
+    QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/Demo/ParGen.xml")), saved);
 }
 
 void TestParGen::brokenFileShowsDefaultsNotEarlierValues()

@@ -12,7 +12,11 @@
 #include <QListWidget>
 #include <QMap>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(NewConfigurationResult)
 
@@ -121,6 +125,11 @@ void TestProjects::createConfiguration_data()
     QTest::newRow("tab") << "Plant\t2" << plant << false << R::NotCreatable;
     QTest::newRow("newline") << "Plant\n2" << plant << false << R::NotCreatable;
     QTest::newRow("delete character") << "Plant\x7f" << plant << false << R::NotCreatable;
+    // Characters an XML file cannot hold: the name would make the settings file unreadable.
+    QTest::newRow("U+FFFE") << QStringLiteral("Plant\uFFFE") << plant << false << R::NotCreatable;
+    QTest::newRow("U+FFFF") << QStringLiteral("Plant\uFFFF") << plant << false << R::NotCreatable;
+    QTest::newRow("lone surrogate") << (QStringLiteral("Plant") + QChar(0xD800)) << plant << false << R::NotCreatable;
+    QTest::newRow("a whole surrogate pair is fine") << QStringLiteral("Plant \U0001F527") << plant << false << R::Created;
 }
 
 void TestProjects::createConfiguration()
@@ -163,6 +172,12 @@ void TestProjects::listsFoldersOnlyInNaturalOrder()
                      QStringLiteral(".hidden"), QStringLiteral("alpha/bin")});
     ws.writeFile(QStringLiteral("PROJECTS/notes.txt"), "a file");
     ws.writeFile(QStringLiteral("PROJECTS/.profile"), "a hidden file");
+    // Made outside the program: names XML cannot hold, and bytes that are not UTF-8 (their
+    // decoded name does not lead back to the folder).
+    makeFolders(ws, {QStringLiteral("Bad\u0001Name"), QStringLiteral("Odd\uFFFF")});
+    const QByteArray latin1 = QFile::encodeName(ws.state.Dir_Projects) + "/Latin1 \xE9t\xE9";
+    QVERIFY(::mkdir(latin1.constData(), 0755) == 0);
+    const auto removeLatin1 = qScopeGuard([&] { ::rmdir(latin1.constData()); });
     QCOMPARE(Load_Existing_Configuration(ws.state.Dir_Projects),
              (QStringList{QStringLiteral("alpha"), QStringLiteral("Beta"), QStringLiteral("plant 2"),
                           QStringLiteral("Plant 10")}));
@@ -260,7 +275,8 @@ void TestProjects::newDialogMessagesAndSuccess()
     pressAndHandle(main.get(), "Btn_New", [&](QDialog *dialog) {
         auto *edit = dialog->findChild<QLineEdit *>("E_New_Proj");
         hadFocus << edit->hasFocus();
-        for (const QString &name : {QString(), QStringLiteral("Plant 1"), QStringLiteral("a/b"), QStringLiteral("Plant 2")}) {
+        for (const QString &name : {QString(), QStringLiteral("Plant 1"), QStringLiteral("a/b"),
+                                    QStringLiteral("Plant\uFFFF"), QStringLiteral("Plant 2")}) {
             edit->setText(name);
             if (byEnter)
                 QTest::keyClick(edit, Qt::Key_Return);
@@ -273,9 +289,11 @@ void TestProjects::newDialogMessagesAndSuccess()
     });
 
     QCOMPARE(hadFocus, (QList<bool>{true, true}));
-    QCOMPARE(stillOpen, (QStringList{QString(), QStringLiteral("Plant 1"), QStringLiteral("a/b")}));
+    QCOMPARE(stillOpen, (QStringList{QString(), QStringLiteral("Plant 1"), QStringLiteral("a/b"),
+                                     QStringLiteral("Plant\uFFFF")}));
     QCOMPARE(ws.messages.texts(), (QStringList{QStringLiteral("Error! Name Project is not valid"),
                                                QStringLiteral("Error! Name project is not valid because directory already exists"),
+                                               QStringLiteral("Error! Name project is not valid"),
                                                QStringLiteral("Error! Name project is not valid")}));
     for (const auto &shown : ws.messages.shown)
         QCOMPARE(shown.kind, QStringLiteral("error"));

@@ -94,6 +94,14 @@ void TestSettings::reading_data()
     QTest::newRow("comment before the element")
         << "<!-- note --><Conf_Settings><lastproj><projectname>P</projectname></lastproj>" + flags + "</Conf_Settings>"
         << "" << "192.168.2.205" << "English" << "0000";
+    QTest::newRow("document type before the element")
+        << "<!DOCTYPE Conf_Settings><Conf_Settings><lastproj><projectname>P</projectname></lastproj>" + flags
+               + "</Conf_Settings>"
+        << "" << "192.168.2.205" << "English" << "0000";
+    QTest::newRow("blank-only texts are kept as they stand")
+        << QByteArray("<C><lastproj><projectname>   </projectname></lastproj><lastipadd><ipaddress>\t</ipaddress>"
+                      "</lastipadd><lastlang><language> </language></lastlang></C>")
+        << "   " << "\t" << " " << "0000";
     QTest::newRow("empty leaves give empty texts")
         << QByteArray("<C><lastipadd><ipaddress/></lastipadd><lastlang><language></language></lastlang></C>")
         << "" << "" << "" << "0000";

@@ -169,8 +169,11 @@ void TestSoftOptions::paging()
 void TestSoftOptions::listOrderAndWhatIsLeftOut()
 {
     TestWorkspace ws;
+    // Accented capitals sort with their letter, not after Z; a name XML cannot hold could never
+    // be remembered in the settings file.
     writeLanguages(ws, {QStringLiteral("english"), QStringLiteral("Deutsch"), QStringLiteral("Zulu"),
-                        QStringLiteral("ReadOnly"), QStringLiteral(".hidden")});
+                        QStringLiteral("ReadOnly"), QStringLiteral(".hidden"), QStringLiteral("Íslenska"),
+                        QStringLiteral("Español"), QStringLiteral("Bad\u0001Name"), QStringLiteral("Odd\uFFFF")});
     QFile::setPermissions(ws.path(QStringLiteral("LANGUAGE/ReadOnly.lng")), QFile::ReadOwner | QFile::ReadGroup);
     ws.writeFile(QStringLiteral("LANGUAGE/Upper.LNG"), "STR0 = x");
     ws.writeFile(QStringLiteral("LANGUAGE/notes.lng.txt"), "STR0 = x");
@@ -180,7 +183,8 @@ void TestSoftOptions::listOrderAndWhatIsLeftOut()
 
     const QStringList listed = listLanguageFiles(ws.state.Dir_Language);
     QCOMPARE(listed, (QStringList{QStringLiteral(".hidden.lng"), QStringLiteral("Deutsch.lng"),
-                                  QStringLiteral("english.lng"), QStringLiteral("Zulu.lng")}));
+                                  QStringLiteral("english.lng"), QStringLiteral("Español.lng"),
+                                  QStringLiteral("Íslenska.lng"), QStringLiteral("Zulu.lng")}));
     // Every listed language loads under its own name.
     for (const QString &file : listed) {
         ws.state.Language_Name = languageDisplayName(file);

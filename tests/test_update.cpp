@@ -7,6 +7,7 @@
 #include "update/Pinger.h"
 #include "update/UBoot.h"
 #include "update/UpdateJob.h"
+#include "update/Updater.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,6 +27,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <unistd.h>
 
 using Outcome = Pinger::Outcome;
 using Answer = std::function<Outcome(int)>;
@@ -132,6 +134,8 @@ private slots:
     void startProgramWaitsForTheUpdater();
     void startProgramStopsWaitingAtTheLimit();
     void missingUpdaterIsReported();
+    void updaterOutlivesTheConfigurator_data();
+    void updaterOutlivesTheConfigurator();
 };
 
 void TestUpdate::splitIpAddress_data()
@@ -625,9 +629,82 @@ void TestUpdate::missingUpdaterIsReported()
     QVERIFY(!QApplication::overrideCursor());
 }
 
+void TestUpdate::updaterOutlivesTheConfigurator_data()
+{
+    QTest::addColumn<bool>("killed");
+    QTest::newRow("configurator killed") << true;
+    QTest::newRow("configurator closed") << false;
+}
+
+// Once started, a firmware write is never cut off by this program's end: the updater has no
+// pipe to us that could break, no input from us, and a session of its own. Its output goes to
+// a log next to the job file.
+void TestUpdate::updaterOutlivesTheConfigurator()
+{
+    QFETCH(bool, killed);
+    TestWorkspace ws;
+    ws.writeFile(QStringLiteral("Ethernet_Update.log"), "the log of an earlier update\n");
+    ws.writeFile(QStringLiteral("Ethernet_Update.exe"),
+                 "#!/bin/sh\n"
+                 "here=$(dirname \"$0\")\n"
+                 "echo $$ > \"$here/updater.pid.tmp\"; mv \"$here/updater.pid.tmp\" \"$here/updater.pid\"\n"
+                 "readlink /proc/$$/fd/0 > \"$here/stdin.txt\"\n"
+                 "sleep 1\n" // the configurator ends meanwhile
+                 "i=0; while [ $i -lt 2000 ]; do echo \"writing block $i\"; echo \"warning $i\" >&2; i=$((i+1)); done\n"
+                 "echo done > \"$here/finished.txt\"\n");
+    QFile::setPermissions(ws.path(QStringLiteral("Ethernet_Update.exe")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    // The configurator is this test program in a second process, so that it can end for real.
+    QProcess configurator;
+    configurator.start(QCoreApplication::applicationFilePath(),
+                       {QStringLiteral("--start-updater"), ws.dir.path(), killed ? QStringLiteral("wait") : QStringLiteral("close")});
+    QVERIFY(configurator.waitForStarted());
+    QVERIFY(configurator.waitForReadyRead(10000));
+    QCOMPARE(configurator.readLine().trimmed(), QByteArray("limit passed"));
+    const pid_t updater = ws.readFile(QStringLiteral("updater.pid")).trimmed().toInt();
+    QVERIFY(updater > 0);
+    QCOMPARE(getsid(updater), updater);
+    if (killed)
+        ::kill(configurator.processId(), SIGKILL);
+    QVERIFY(configurator.waitForFinished(10000));
+
+    QElapsedTimer clock;
+    clock.start();
+    while (!QFile::exists(ws.path(QStringLiteral("finished.txt"))) && clock.elapsed() < 10000)
+        QTest::qWait(50);
+    QVERIFY2(QFile::exists(ws.path(QStringLiteral("finished.txt"))), "the updater was cut off");
+    QCOMPARE(ws.readFile(QStringLiteral("stdin.txt")).trimmed(), QByteArray("/dev/null"));
+    const QByteArray log = ws.readFile(QStringLiteral("Ethernet_Update.log"));
+    QVERIFY(!log.contains("earlier update")); // replaced at each start
+    QVERIFY(log.startsWith("writing block 0\n"));
+    QVERIFY(log.contains("writing block 1999\n") && log.contains("warning 1999\n"));
+}
+
 // `--echo ADDRESS METHOD` sends one real echo and prints its outcome; the namespace test runs it.
+// `--start-updater WORKSPACE wait|close` is a configurator that starts the updater, waits past a
+// short limit, says so, then waits to be killed or closes; the updater test runs it.
 int main(int argc, char *argv[])
 {
+    if (argc == 4 && std::strcmp(argv[1], "--start-updater") == 0) {
+        QApplication app(argc, argv);
+        AppState state;
+        setWorkspace(state, QString::fromLocal8Bit(argv[2]));
+        FakeMessages messages;
+        Services services;
+        services.messages = &messages;
+        services.updaterWaitMs = 300;
+        {
+            auto main = Create_Windows(state, services);
+            main->Start_Program(updaterProgramPath(state.Dir_Exe), QString(), false);
+            std::puts("limit passed");
+            std::fflush(stdout);
+            if (std::strcmp(argv[3], "wait") == 0) {
+                for (;;)
+                    ::pause();
+            }
+        }
+        return 0;
+    }
     if (argc == 4 && std::strcmp(argv[1], "--echo") == 0) {
         QCoreApplication app(argc, argv);
         IcmpPinger pinger(IcmpPinger::Method(std::atoi(argv[3])));

@@ -106,8 +106,15 @@ void TestVersionCheck::serverAnswers_data()
     QTest::newRow("203 other success") << QByteArray("203 Non-Authoritative") << QByteArray("VER. 1.300") << true << true;
     QTest::newRow("404 with a version") << QByteArray("404 Not Found") << QByteArray("VER. 9.999") << true << false;
     QTest::newRow("500") << QByteArray("500 Internal Server Error") << QByteArray("VER. 9.999") << true << false;
-    QTest::newRow("1 MB, length announced") << QByteArray("200 OK") << big << true << false;
-    QTest::newRow("1 MB, until close") << QByteArray("200 OK") << big << false << false;
+    // Only the first 64 KiB of a long answer are read, and they count.
+    QTest::newRow("1 MB, length announced") << QByteArray("200 OK") << big << true << true;
+    QTest::newRow("1 MB, until close") << QByteArray("200 OK") << big << false << true;
+    QTest::newRow("version, then a long page") << QByteArray("200 OK")
+                                               << "VER. 1.300\r\n<html>" + QByteArray(200 * 1024, 'x') + "</html>"
+                                               << true << true;
+    QTest::newRow("version only past 64 KiB") << QByteArray("200 OK") << QByteArray(64 * 1024, ' ') + "VER. 1.300"
+                                              << true << false;
+    QTest::newRow("404 with a long version page") << QByteArray("404 Not Found") << big << true << false;
     QTest::newRow("exactly 64 KiB") << QByteArray("200 OK") << exactLimit << false << true;
     QTest::newRow("10 MB") << QByteArray("200 OK") << QByteArray(10 * 1024 * 1024, 'V') << true << false;
     QTest::newRow("non-ASCII after the version") << QByteArray("200 OK") << QByteArray("VER. 1.300\xFF\xFE\x80") << true << true;

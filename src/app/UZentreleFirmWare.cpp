@@ -321,7 +321,8 @@ bool TFZentreleFirmWare::Start_Program(const QString &NomeSW, const QString &Par
 {
     Q_UNUSED(tipo); // the program decides about its own window here
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const ProgramLauncher::Result result = m_launcher.run(NomeSW, Parameter, m_services.updaterWaitMs);
+    const ProgramLauncher::Result result =
+        m_launcher.run(NomeSW, Parameter, m_services.updaterWaitMs, updaterLogPath(m_state.Dir_Exe));
     QApplication::restoreOverrideCursor();
     if (result.outcome != ProgramLauncher::Outcome::NotStarted)
         return true;

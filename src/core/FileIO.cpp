@@ -1,5 +1,7 @@
 #include "core/FileIO.h"
 
+#include "core/Workspace.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,7 +12,37 @@ QString describe(const QString &path, const QString &what)
 {
     return QDir::toNativeSeparators(path) + QStringLiteral(": ") + what;
 }
+
+// Writes the whole of `data` from the start of an open file and cuts it to that size.
+bool overwrite(QFile &file, const QByteArray &data)
+{
+    return file.seek(0) && file.write(data) == data.size() && file.flush() && file.resize(data.size())
+           && file.size() == data.size();
 }
+
+// A folder that takes no temporary file can still hold a file the user may write: replace its
+// content in place. Should that fail half-way, the earlier content is put back.
+bool writeInPlace(const QString &path, const QByteArray &data, QString *error)
+{
+    QFile file(path);
+    QByteArray earlier;
+    // Unbuffered: a write cut short must not linger in a buffer that the restore would flush.
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Unbuffered)) {
+        if (error)
+            *error = describe(path, file.errorString());
+        return false;
+    }
+    earlier = file.readAll();
+    if (file.error() != QFileDevice::NoError || !overwrite(file, data)) {
+        if (error)
+            *error = describe(path, file.errorString());
+        file.unsetError();
+        overwrite(file, earlier);
+        return false;
+    }
+    return true;
+}
+} // namespace
 
 bool writeFileAtomic(const QString &path, const QByteArray &data, QString *error)
 {
@@ -21,6 +53,9 @@ bool writeFileAtomic(const QString &path, const QByteArray &data, QString *error
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
+        const QFileInfo existing(path);
+        if (existing.isFile() && existing.isWritable() && !isWritableFolder(existing.absolutePath()))
+            return writeInPlace(path, data, error);
         if (error)
             *error = describe(path, file.errorString());
         return false;

@@ -1,8 +1,10 @@
 #include "i18n/LanguageList.h"
 
 #include "core/AppState.h"
+#include "core/XmlLookup.h"
 #include "i18n/Language.h"
 
+#include <QCollator>
 #include <QDir>
 #include <QFileInfo>
 
@@ -14,11 +16,17 @@ QStringList listLanguageFiles(const QString &folder)
     const QFileInfoList entries =
         QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
     for (const QFileInfo &info : entries) {
-        if (isLanguageFileEntry(info) && !info.isSymLink() && info.permissions().testFlag(QFile::WriteOwner))
+        // The chosen name is written into the settings file: XML must be able to hold it.
+        if (isLanguageFileEntry(info) && !info.isSymLink() && info.permissions().testFlag(QFile::WriteOwner)
+            && isXmlText(info.fileName()))
             names.append(info.fileName());
     }
-    std::sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
-        const int blind = QString::compare(a, b, Qt::CaseInsensitive);
+    // Alphabetical as a reader expects it: accented letters with their base letter, case aside.
+    // A fixed collation, not the user's locale, so that every machine shows the same order.
+    QCollator collator(QLocale(QLocale::English));
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::sort(names.begin(), names.end(), [&collator](const QString &a, const QString &b) {
+        const int blind = collator.compare(a, b);
         return blind != 0 ? blind < 0 : a < b;
     });
     return names;

@@ -8,9 +8,9 @@
 inline constexpr int kLanguagesPerPage = 6;
 inline const QString kDefaultFlag = QStringLiteral("DefaultFlag.bmp");
 
-// File names (with extension) of the language files in the folder, sorted without regard to
-// case. A file its owner cannot write counts as read-only and is left out, and so is a
-// symbolic link; hidden files are listed.
+// File names (with extension) of the language files in the folder, in alphabetical order
+// without regard to case or accents. A file its owner cannot write counts as read-only and is
+// left out, and so is a symbolic link and a name XML cannot hold; hidden files are listed.
 QStringList listLanguageFiles(const QString &folder);
 
 // "Deutsch.lng" -> "Deutsch".

@@ -20,6 +20,7 @@ const char kUserAgent[] = "Mozilla/3.0 (compatible; Indy Library)";
 struct Transfer {
     QByteArray body;
     qsizetype limit = 0;
+    bool capped = false; // the body went on past the limit: what was read counts
     const std::atomic_bool *cancelled = nullptr;
 };
 
@@ -27,8 +28,12 @@ size_t collectBody(char *data, size_t size, size_t count, void *user)
 {
     auto *transfer = static_cast<Transfer *>(user);
     const size_t bytes = size * count;
-    if (transfer->body.size() + qsizetype(bytes) > transfer->limit)
-        return 0; // curl ends the transfer with a write error
+    const qsizetype room = transfer->limit - transfer->body.size();
+    if (qsizetype(bytes) > room) {
+        transfer->body.append(data, room);
+        transfer->capped = true;
+        return 0; // curl ends the transfer with a write error; the capped body still counts
+    }
     transfer->body.append(data, qsizetype(bytes));
     return bytes;
 }
@@ -114,7 +119,6 @@ QString fetchVersionAnswer(const VersionCheckRequest &request)
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L); // runs on a worker thread
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(request.connectTimeoutMs));
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(request.totalTimeoutMs));
-    curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(request.maxBodyBytes));
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collectBody);
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
@@ -127,7 +131,8 @@ QString fetchVersionAnswer(const VersionCheckRequest &request)
     curl_slist_free_all(headers);
     curl_easy_cleanup(curl);
 
-    if (result != CURLE_OK || status < 200 || status > 299)
+    const bool read = result == CURLE_OK || (result == CURLE_WRITE_ERROR && transfer.capped);
+    if (!read || status < 200 || status > 299)
         return QString();
     return QString::fromLatin1(transfer.body);
 }

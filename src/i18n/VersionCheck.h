@@ -14,7 +14,7 @@ struct VersionCheckRequest {
     QString url;                      // the version query on webBase()
     int connectTimeoutMs = 10000;
     int totalTimeoutMs = 20000;
-    qsizetype maxBodyBytes = 64 * 1024; // a longer answer is no version answer: the request fails
+    qsizetype maxBodyBytes = 64 * 1024; // only this much of a longer answer is read and parsed
     // Set from any thread to abandon the request (a window closing, the program ending).
     std::shared_ptr<std::atomic_bool> cancelled = std::make_shared<std::atomic_bool>(false);
 };

@@ -6,6 +6,7 @@
 #include "widgets/Look.h"
 #include "widgets/Services.h"
 #include "widgets/StyledButton.h"
+#include "widgets/XmlTextValidator.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -133,6 +134,8 @@ QLineEdit *TFParGen::addField(QWidget *parent, Param::Id id, const QRect &geomet
     auto *field = new QLineEdit(parent);
     field->setObjectName(parameter(id).control);
     field->setGeometry(geometry);
+    // What the field holds goes into ParGen.xml as it stands.
+    field->setValidator(new XmlTextValidator(field));
     m_inputs[id] = field;
     m_captions.append({field, -1, hint});
     connect(field, &QLineEdit::textChanged, this, [this, field] { On_Change(field); });

@@ -5,9 +5,14 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QFile>
 #include <QProcess>
 
 #include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace {
 constexpr int kPollMs = 10;
@@ -58,10 +63,27 @@ ProgramLauncher::~ProgramLauncher()
     }
 }
 
-ProgramLauncher::Result ProgramLauncher::run(const QString &program, const QString &parameter, int limitMs)
+QString updaterLogPath(const QString &dirExe)
+{
+    return joinPath(dirExe, QStringLiteral("Ethernet_Update.log"));
+}
+
+ProgramLauncher::Result ProgramLauncher::run(const QString &program, const QString &parameter, int limitMs,
+                                             const QString &logPath)
 {
     Result result;
     auto *process = new QProcess;
+    // Nothing may tie the program's life to ours: no pipe whose reader can vanish (its next line
+    // of output would kill it), and a session of its own, away from our terminal's signals.
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setProcessChannelMode(QProcess::MergedChannels);
+    QFile log(logPath);
+    const bool logged = !logPath.isEmpty() && log.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    log.close();
+    process->setStandardOutputFile(logged ? logPath : QProcess::nullDevice());
+#ifdef Q_OS_UNIX
+    process->setChildProcessModifier([] { ::setsid(); });
+#endif
     process->start(program, QProcess::splitCommand(parameter));
     if (!process->waitForStarted()) {
         result.error = process->errorString();
