@@ -32,19 +32,20 @@ Commands:
                                  write the update job Ethernet_Update.xml
   texts                          print the text table as a language file
   check-version                  ask the maker's server for a newer version
-  import IMAGE PROJECT [--force] recover PROJECT/ParGen.xml from a 2048-byte image
-                                 (PROJECT is created when missing; --force replaces
-                                 an existing ParGen.xml)
-  diff A B                       print KEY: A-value -> B-value for each parameter that
-                                 differs; A and B are configurations, ParGen.xml files
-                                 or images; exit 0 same, 1 different, 2 unreadable
+  import IMAGE PROJECT [--force] recover PROJECT's ParGen.xml from an image
+                                 (PROJECT is created when missing; --force
+                                 replaces an existing ParGen.xml)
+  diff A B                       print KEY: A-value -> B-value for each
+                                 parameter that differs; A and B are
+                                 configurations, ParGen.xml files or images;
+                                 exit 0 same, 1 different, 2 unreadable
   report PROJECT... [--output FILE]
-                                 write a commissioning sheet (one HTML page) of the
-                                 configurations, to stdout or FILE
+                                 write a commissioning sheet (one HTML page)
+                                 of the configurations, to stdout or FILE
 
 PROJECT is a configuration's name in the workspace, or the path of its folder.
 --workspace defaults to the configurator's own workspace; --language takes the
-texts of messages from LANGUAGE/NAME.lng.
+texts of messages (and of the sheet's captions) from LANGUAGE/NAME.lng.
 Exit codes: 0 done, 1 refused (a rule, a name, a bad image), 2 wrong usage or a
 file that cannot be read or written.
 
