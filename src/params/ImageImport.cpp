@@ -32,7 +32,7 @@ QString fieldAt(const QString &name, qint32 offset)
 // reserved bytes included, in file order.
 class ValueRanges {
 public:
-    ValueRanges(const QByteArray &bytes) : m_bytes(bytes) {}
+    explicit ValueRanges(const QByteArray &bytes) : m_bytes(bytes) {}
 
     template <typename T>
     void operator()(qint32 offset, const T &value, const char *name)

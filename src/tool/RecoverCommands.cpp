@@ -181,5 +181,6 @@ int cmdDiff(ToolContext &tool)
     }
     for (const QString &line : lines)
         tool.out << line << Qt::endl;
-    return lines.isEmpty() ? 0 : 1;
+    // As diff does: 1 says that the sides differ.
+    return lines.isEmpty() ? kExitOk : 1;
 }
