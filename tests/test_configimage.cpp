@@ -33,19 +33,6 @@ QByteArray parGen(KeyTexts keys, const QByteArray &root = "Par_Gen")
     return xml + "</" + root + '>';
 }
 
-// Applies "0x03C: 80 25 00 00; 0x158: 01" to an image.
-void patch(QByteArray &image, const QString &changes)
-{
-    for (const QString &change : changes.split(u';', Qt::SkipEmptyParts)) {
-        const QStringList parts = change.split(u':');
-        bool ok = false;
-        int offset = parts.at(0).trimmed().toInt(&ok, 16);
-        Q_ASSERT(ok && parts.size() == 2);
-        for (const QString &byte : parts.at(1).split(u' ', Qt::SkipEmptyParts))
-            image[offset++] = static_cast<char>(byte.toUInt(&ok, 16));
-    }
-}
-
 // The image of a configuration without a parameter file, as the device documentation gives it.
 QByteArray noFileImage()
 {
@@ -81,15 +68,6 @@ quint32 sumBeforeChecksum(const QByteArray &image)
 quint32 checksumOf(const QByteArray &image)
 {
     return qFromLittleEndian<quint32>(image.constData() + 0x7FC);
-}
-
-QByteArray compose(const std::optional<QByteArray> &file)
-{
-    QByteArray image;
-    QString error;
-    if (!composeImage(file, QStringLiteral("ParGen.xml"), &image, &error))
-        qWarning("compose failed: %s", qPrintable(error));
-    return image;
 }
 
 // Byte-level difference, so a failing row names the first wrong offset.
@@ -168,7 +146,7 @@ private slots:
 
 void TestConfigImage::noParameterFileGivesTheInitialImage()
 {
-    const QByteArray image = compose(std::nullopt);
+    const QByteArray image = composedImage(std::nullopt);
     QVERIFY(image.startsWith(QByteArray::fromHex("90D00300")));
     QCOMPARE(checksumOf(image), 4433u);
     QCOMPARE(image.right(4), QByteArray::fromHex("51110000"));
@@ -338,7 +316,7 @@ void TestConfigImage::keys()
     QFETCH(QString, changes);
     QByteArray expected = noKeyImage();
     patch(expected, changes);
-    const QByteArray image = compose(file);
+    const QByteArray image = composedImage(file);
     QCOMPARE(firstDifference(image.left(0x7FC), expected.left(0x7FC)), QString());
     QCOMPARE(checksumOf(image), sumBeforeChecksum(image));
 }
@@ -365,7 +343,7 @@ void TestConfigImage::baudIndex()
     QFETCH(QByteArray, index);
     QFETCH(qint32, baud);
     // Both sides on RS485, so each baud lands in its own block.
-    const QByteArray image = compose(parGen({{Param::Serial_Baud, index.constData()}, {Param::ModbusSlave_Baud, index.constData()}}));
+    const QByteArray image = composedImage(parGen({{Param::Serial_Baud, index.constData()}, {Param::ModbusSlave_Baud, index.constData()}}));
     QCOMPARE(qFromLittleEndian<qint32>(image.constData() + 0x12C), baud);
     QCOMPARE(qFromLittleEndian<qint32>(image.constData() + 0x00C), baud);
 }
@@ -439,7 +417,7 @@ void TestConfigImage::composeFillsTheBufferAndSaveWritesIt()
     ws.writeFile(QStringLiteral("PROJECTS/Plant/ParGen.xml"), file);
     QVERIFY(Compose_Image(ws.state, &error));
     QVERIFY2(Save_Image(ws.state, &error), qPrintable(error));
-    QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/Plant/bin/bank.bin")), compose(file));
+    QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/Plant/bin/bank.bin")), composedImage(file));
 }
 
 void TestConfigImage::composesAreIndependent()
@@ -527,14 +505,14 @@ void TestConfigImage::updateDeviceWritesTheImageBeforeTheWindowOpens()
     auto *button = main->findChild<QPushButton *>(QStringLiteral("Btn_CreateBin"));
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(watcher.shown, 1);
-    QCOMPARE(atShow, compose(first));
+    QCOMPARE(atShow, composedImage(first));
 
     // Every press composes anew, even after the update window was cancelled.
     const QByteArray second = parGen({{Param::ModbusSlave_ID_Device, "8"}});
     ws.writeFile(QStringLiteral("PROJECTS/Plant/ParGen.xml"), second);
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(watcher.shown, 2);
-    QCOMPARE(atShow, compose(second));
+    QCOMPARE(atShow, composedImage(second));
     QVERIFY(ws.messages.shown.isEmpty());
 }
 

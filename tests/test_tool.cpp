@@ -14,24 +14,11 @@
 
 namespace {
 
-struct Run {
-    int code = -1;
-    QByteArray out;
-    QString err;
-};
+using Run = ToolRun;
 
 Run tool(const QStringList &arguments, const QMap<QString, QString> &environment = {})
 {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("KV40812_WORKSPACE"));
-    for (auto it = environment.begin(); it != environment.end(); ++it)
-        env.insert(it.key(), it.value());
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(KV_TOOL_PATH), arguments);
-    if (!process.waitForFinished(30000))
-        qFatal("kv40812-tool did not end");
-    return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+    return runToolExecutable(arguments, environment);
 }
 
 } // namespace

@@ -14,38 +14,7 @@
 
 namespace {
 
-// Byte offsets of the fields in the file.
-constexpr qint32 kFixed000 = 0x000;
-constexpr qint32 kModbusRS485Port = 0x00C;
-constexpr qint32 kModbusSlaveId = 0x018;
-constexpr qint32 kIpAddress = 0x028;
-constexpr qint32 kSubnetMask = 0x02C;
-constexpr qint32 kGateway = 0x030;
-constexpr qint32 kFixed034 = 0x034;
-constexpr qint32 kFixed036 = 0x036;
-constexpr qint32 kFixed038 = 0x038;
-constexpr qint32 kRS232Port = 0x03C;
-constexpr qint32 kModbusSlavePortCode = 0x061;
-constexpr qint32 kSerialRS485Port = 0x12C;
-constexpr qint32 kSerialFlags = 0x158;
-constexpr qint32 kSerialEndChar = 0x15C;
-constexpr qint32 kSerialNumByte = 0x15E;
-constexpr qint32 kSerialTimeOutRx = 0x160;
-constexpr qint32 kModbusSlaveStartRead = 0x164;
-constexpr qint32 kModbusSlaveStartWrite = 0x168;
-constexpr qint32 kModbusSlaveControlWord = 0x16C;
-constexpr qint32 kModbusSlaveStatusWord = 0x170;
-constexpr qint32 kModbusSlaveNumByteRx = 0x174;
-constexpr qint32 kSerialTimeWaitRx = 0x178;
-constexpr qint32 kChecksum = 0x7FC;
-
-constexpr quint8 kPortCodeRS232 = 0x41;
-constexpr quint8 kPortCodeRS485 = 0x40;
-
-constexpr qint32 kFlagRS232 = 1;
-constexpr qint32 kFlagEndCharacter = 2;
-constexpr qint32 kFlagNumBytesOnControlWord = 4;
-constexpr qint32 kFlagFixNumBytes = 8;
+using namespace ImageLayout;
 
 class ImageWriter {
 public:
@@ -70,10 +39,7 @@ public:
 
     void operator()(qint32 offset, const PortBlock &port)
     {
-        (*this)(offset, port.Baud);
-        (*this)(offset + 4, port.Data_Bits);
-        (*this)(offset + 6, port.Parity);
-        (*this)(offset + 8, port.Stop_Bits);
+        forEachPortField(port, [&](qint32 at, auto value, const char *) { (*this)(offset + at, value); });
     }
 
 private:
@@ -101,43 +67,12 @@ public:
 
     void operator()(qint32 offset, PortBlock &port)
     {
-        (*this)(offset, port.Baud);
-        (*this)(offset + 4, port.Data_Bits);
-        (*this)(offset + 6, port.Parity);
-        (*this)(offset + 8, port.Stop_Bits);
+        forEachPortField(port, [&](qint32 at, auto &value, const char *) { (*this)(offset + at, value); });
     }
 
 private:
     const char *m_data;
 };
-
-// Every field with its offset, in file order: the one list that writing and reading share.
-template <typename Image, typename Visitor>
-void forEachField(Image &image, Visitor &&field)
-{
-    field(kFixed000, image.Fixed_000);
-    field(kModbusRS485Port, image.Modbus_RS485_Port);
-    field(kModbusSlaveId, image.ModbusSlave_ID);
-    field(kIpAddress, image.IP_Address);
-    field(kSubnetMask, image.Subnet_Mask);
-    field(kGateway, image.Gateway);
-    field(kFixed034, image.Fixed_034);
-    field(kFixed036, image.Fixed_036);
-    field(kFixed038, image.Fixed_038);
-    field(kRS232Port, image.RS232_Port);
-    field(kModbusSlavePortCode, image.ModbusSlave_Port_Code);
-    field(kSerialRS485Port, image.Serial_RS485_Port);
-    field(kSerialFlags, image.Serial_Flags);
-    field(kSerialEndChar, image.Serial_End_Char);
-    field(kSerialNumByte, image.Serial_Num_Byte);
-    field(kSerialTimeOutRx, image.Serial_TimeOut_RX);
-    field(kModbusSlaveStartRead, image.ModbusSlave_Start_Read);
-    field(kModbusSlaveStartWrite, image.ModbusSlave_Start_Write);
-    field(kModbusSlaveControlWord, image.ModbusSlave_Control_Word);
-    field(kModbusSlaveStatusWord, image.ModbusSlave_Status_Word);
-    field(kModbusSlaveNumByteRx, image.ModbusSlave_NumByteRX);
-    field(kSerialTimeWaitRx, image.Serial_Time_Wait_RX);
-}
 
 quint32 byteSum(const QByteArray &buffer, qint32 start)
 {
@@ -283,7 +218,7 @@ qint32 Serialise_Image(const Config_Image &image, qint32 start, QByteArray &buff
     std::fill(buffer.begin() + start, buffer.begin() + start + kImageSize, '\0');
 
     ImageWriter out(buffer, start);
-    forEachField(image, out);
+    forEachField(image, [&](qint32 offset, const auto &value, const char *) { out(offset, value); });
     // Reserved bytes are zero, so summing the whole area equals summing field by field.
     const quint32 Image_Sum = byteSum(buffer, start);
     out(kChecksum, Image_Sum);
@@ -295,10 +230,20 @@ bool Parse_Image(const QByteArray &bytes, Config_Image *image, quint32 *storedSu
     if (bytes.size() != kImageSize)
         return false;
     ImageReader in(bytes);
-    forEachField(*image, in);
+    forEachField(*image, [&](qint32 offset, auto &value, const char *) { in(offset, value); });
     in(kChecksum, *storedSum);
     *computedSum = byteSum(bytes, 0);
     return true;
+}
+
+QString wrongImageSizeMessage(qsizetype size)
+{
+    return QStringLiteral("wrong size: expected %1 bytes, found %2").arg(kImageSize).arg(size);
+}
+
+QString wrongChecksumMessage(quint32 storedSum, quint32 computedSum)
+{
+    return QStringLiteral("wrong checksum: expected %1, found %2").arg(computedSum).arg(storedSum);
 }
 
 bool composeImage(const std::optional<QByteArray> &parGen, const QString &parGenPath, QByteArray *image,

@@ -49,6 +49,81 @@ struct Config_Image {
     qint32 Serial_Time_Wait_RX = 0;
 };
 
+// Where each field lies in the file.
+namespace ImageLayout {
+inline constexpr qint32 kFixed000 = 0x000;
+inline constexpr qint32 kModbusRS485Port = 0x00C;
+inline constexpr qint32 kModbusSlaveId = 0x018;
+inline constexpr qint32 kIpAddress = 0x028;
+inline constexpr qint32 kSubnetMask = 0x02C;
+inline constexpr qint32 kGateway = 0x030;
+inline constexpr qint32 kFixed034 = 0x034;
+inline constexpr qint32 kFixed036 = 0x036;
+inline constexpr qint32 kFixed038 = 0x038;
+inline constexpr qint32 kRS232Port = 0x03C;
+inline constexpr qint32 kModbusSlavePortCode = 0x061;
+inline constexpr qint32 kSerialRS485Port = 0x12C;
+inline constexpr qint32 kSerialFlags = 0x158;
+inline constexpr qint32 kSerialEndChar = 0x15C;
+inline constexpr qint32 kSerialNumByte = 0x15E;
+inline constexpr qint32 kSerialTimeOutRx = 0x160;
+inline constexpr qint32 kModbusSlaveStartRead = 0x164;
+inline constexpr qint32 kModbusSlaveStartWrite = 0x168;
+inline constexpr qint32 kModbusSlaveControlWord = 0x16C;
+inline constexpr qint32 kModbusSlaveStatusWord = 0x170;
+inline constexpr qint32 kModbusSlaveNumByteRx = 0x174;
+inline constexpr qint32 kSerialTimeWaitRx = 0x178;
+inline constexpr qint32 kChecksum = 0x7FC;
+
+inline constexpr quint8 kPortCodeRS232 = 0x41;
+inline constexpr quint8 kPortCodeRS485 = 0x40;
+
+inline constexpr qint32 kFlagRS232 = 1;
+inline constexpr qint32 kFlagEndCharacter = 2;
+inline constexpr qint32 kFlagNumBytesOnControlWord = 4;
+inline constexpr qint32 kFlagFixNumBytes = 8;
+} // namespace ImageLayout
+
+// The members of a port block with their offsets in the block: field(offset, member, name).
+template <typename Port, typename Visitor>
+void forEachPortField(Port &port, Visitor &&field)
+{
+    field(0, port.Baud, "Baud");
+    field(4, port.Data_Bits, "Data_Bits");
+    field(6, port.Parity, "Parity");
+    field(8, port.Stop_Bits, "Stop_Bits");
+}
+
+// Every field with its offset and name, in file order: the one list that writing, reading
+// and importing share. field(offset, member, name); the bytes between fields are reserved.
+template <typename Image, typename Visitor>
+void forEachField(Image &image, Visitor &&field)
+{
+    using namespace ImageLayout;
+    field(kFixed000, image.Fixed_000, "fixed value");
+    field(kModbusRS485Port, image.Modbus_RS485_Port, "Modbus_RS485_Port");
+    field(kModbusSlaveId, image.ModbusSlave_ID, "ModbusSlave_ID");
+    field(kIpAddress, image.IP_Address, "IP_Address");
+    field(kSubnetMask, image.Subnet_Mask, "Subnet_Mask");
+    field(kGateway, image.Gateway, "Gateway");
+    field(kFixed034, image.Fixed_034, "fixed value");
+    field(kFixed036, image.Fixed_036, "fixed value");
+    field(kFixed038, image.Fixed_038, "fixed value");
+    field(kRS232Port, image.RS232_Port, "RS232_Port");
+    field(kModbusSlavePortCode, image.ModbusSlave_Port_Code, "ModbusSlave_Port_Code");
+    field(kSerialRS485Port, image.Serial_RS485_Port, "Serial_RS485_Port");
+    field(kSerialFlags, image.Serial_Flags, "Serial_Flags");
+    field(kSerialEndChar, image.Serial_End_Char, "Serial_End_Char");
+    field(kSerialNumByte, image.Serial_Num_Byte, "Serial_Num_Byte");
+    field(kSerialTimeOutRx, image.Serial_TimeOut_RX, "Serial_TimeOut_RX");
+    field(kModbusSlaveStartRead, image.ModbusSlave_Start_Read, "ModbusSlave_Start_Read");
+    field(kModbusSlaveStartWrite, image.ModbusSlave_Start_Write, "ModbusSlave_Start_Write");
+    field(kModbusSlaveControlWord, image.ModbusSlave_Control_Word, "ModbusSlave_Control_Word");
+    field(kModbusSlaveStatusWord, image.ModbusSlave_Status_Word, "ModbusSlave_Status_Word");
+    field(kModbusSlaveNumByteRx, image.ModbusSlave_NumByteRX, "ModbusSlave_NumByteRX");
+    field(kSerialTimeWaitRx, image.Serial_Time_Wait_RX, "Serial_Time_Wait_RX");
+}
+
 // Every field back to its value without a parameter file.
 void Clear_Image(Config_Image &image);
 
@@ -62,6 +137,10 @@ qint32 Serialise_Image(const Config_Image &image, qint32 start, QByteArray &buff
 // Reads the fields of a 2048-byte image back, with the checksum it carries and the sum of its
 // bytes; false for any other size.
 bool Parse_Image(const QByteArray &bytes, Config_Image *image, quint32 *storedSum, quint32 *computedSum);
+
+// Why a file is not an image, in the words every reader of images uses.
+QString wrongImageSizeMessage(qsizetype size);
+QString wrongChecksumMessage(quint32 storedSum, quint32 computedSum);
 
 // The image of a configuration whose parameter file holds `parGen`, or of one without a
 // parameter file (nullopt). Fails with the parser's message, naming `parGenPath`, when the

@@ -1,5 +1,7 @@
 #include "params/Parameters.h"
 
+#include "core/IntegerConversion.h"
+
 namespace {
 
 QStringList itemsOf(Param::Id id)
@@ -62,4 +64,21 @@ const ParameterDef *findParameter(const QString &key)
             return &def;
     }
     return nullptr;
+}
+
+QStringList choiceItems(const ParameterDef &def, const TextTable &texts)
+{
+    QStringList items = def.items;
+    for (const int index : def.itemTexts)
+        items << texts.text(index);
+    return items;
+}
+
+QString shownValue(const ParameterDef &def, const QString &value, const TextTable &texts)
+{
+    if (def.kind != ParameterKind::Choice)
+        return value;
+    const QStringList items = choiceItems(def, texts);
+    const std::optional<qint32> index = toInteger(value);
+    return index && *index >= 0 && *index < items.size() ? items.at(*index) : value;
 }

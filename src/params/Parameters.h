@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TextTable.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -75,3 +77,10 @@ const ParameterDef *findParameter(const QString &key);
 
 // The item texts of the baud-rate lists; an index into it is what the file stores.
 const QStringList &baudRateItems();
+
+// A choice's item texts as its list shows them: fixed ones, or translated ones from `texts`.
+QStringList choiceItems(const ParameterDef &def, const TextTable &texts);
+
+// A value as the editor shows it: a choice as its item's text (the index itself where the list
+// has no such item), anything else as stored.
+QString shownValue(const ParameterDef &def, const QString &value, const TextTable &texts);

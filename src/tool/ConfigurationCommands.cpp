@@ -39,9 +39,7 @@ bool applyAssignment(const ToolContext &tool, ParameterValues &values, const QSt
         values[def->id] = value;
         return true;
     case ParameterKind::Choice: {
-        QStringList items = def->items;
-        for (const int index : def->itemTexts)
-            items << tool.state.text(index);
+        const QStringList items = choiceItems(*def, tool.state.Text_Table);
         qsizetype index = items.indexOf(value);
         if (index < 0) {
             const std::optional<qint32> number = toInteger(value);
@@ -64,18 +62,25 @@ bool applyAssignment(const ToolContext &tool, ParameterValues &values, const QSt
 
 } // namespace
 
-int cmdNew(ToolContext &tool)
+int createNamedConfiguration(ToolContext &tool, const QString &name)
 {
-    tool.expectArguments(1, "one configuration name");
     QDir().mkpath(tool.state.Dir_Exe); // a new workspace, as the configurator makes it
     createWorkspaceFolders(tool.state);
     QString copyError;
     if (!copyShippedLanguages(shippedLanguagesFolder(tool.executableDir), tool.state.Dir_Language, &copyError))
         tool.err << "kv40812-tool: warning: " << copyError << Qt::endl;
-    const QString name = tool.line.arguments.first();
     const NewConfigurationResult result = createConfiguration(tool.state.Dir_Projects, name);
     if (result != NewConfigurationResult::Created)
         return tool.fail(kExitRefused, tool.state.text(messageIndex(result)));
+    return kExitOk;
+}
+
+int cmdNew(ToolContext &tool)
+{
+    tool.expectArguments(1, "one configuration name");
+    const QString name = tool.line.arguments.first();
+    if (const int code = createNamedConfiguration(tool, name); code != kExitOk)
+        return code;
     tool.out << QDir::toNativeSeparators(joinPath(tool.state.Dir_Projects, name)) << Qt::endl;
     return kExitOk;
 }

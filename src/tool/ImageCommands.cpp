@@ -97,7 +97,7 @@ int cmdInspect(ToolContext &tool)
     quint32 stored = 0;
     quint32 computed = 0;
     if (!Parse_Image(bytes, &image, &stored, &computed))
-        return tool.fail(kExitRefused, QStringLiteral("wrong size: expected %1 bytes, found %2").arg(kImageSize).arg(bytes.size()));
+        return tool.fail(kExitRefused, wrongImageSizeMessage(bytes.size()));
 
     const bool serialRS232 = image.Serial_Flags & 1;
     const bool modbusRS232 = image.ModbusSlave_Port_Code == 0x41;
@@ -169,6 +169,6 @@ int cmdInspect(ToolContext &tool)
         tool.out << "Gateway: " << dotted(image.Gateway) << Qt::endl;
     }
     if (stored != computed)
-        return tool.fail(kExitRefused, QStringLiteral("wrong checksum: expected %1, found %2").arg(computed).arg(stored));
+        return tool.fail(kExitRefused, wrongChecksumMessage(stored, computed));
     return kExitOk;
 }

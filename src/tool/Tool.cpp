@@ -32,19 +32,45 @@ Commands:
                                  write the update job Ethernet_Update.xml
   texts                          print the text table as a language file
   check-version                  ask the maker's server for a newer version
+  import IMAGE PROJECT [--force] recover PROJECT's ParGen.xml from an image
+                                 (PROJECT is created when missing; --force
+                                 replaces an existing ParGen.xml)
+  diff A B                       print KEY: A-value -> B-value for each
+                                 parameter that differs; A and B are
+                                 configurations, ParGen.xml files or images;
+                                 exit 0 same, 1 different, 2 unreadable
+  report PROJECT... [--output FILE]
+                                 write a commissioning sheet (one HTML page)
+                                 of the configurations, to stdout or FILE
 
 PROJECT is a configuration's name in the workspace, or the path of its folder.
 --workspace defaults to the configurator's own workspace; --language takes the
-texts of messages from LANGUAGE/NAME.lng.
+texts of messages (and of the sheet's captions) from LANGUAGE/NAME.lng.
 Exit codes: 0 done, 1 refused (a rule, a name, a bad image), 2 wrong usage or a
 file that cannot be read or written.
+
+import writes the parameter set whose file composes back to the image, byte for
+byte, and refuses an image that no parameter file gives. Where the image holds
+no value, it takes what the editor shows for a new configuration:
+  - the initial image (no parameter file composes it): no ParGen.xml at all;
+  - gateway 255.255.255.255: gateway off, numbers 192.168.0.1;
+  - byte counter register -1: byte counter off, register 1;
+  - wait time 0: wait time off, 20 ms;
+  - both ports on RS232: the serial baud rate is 115200, and the serial parity
+    NONE, or ODD where 7 data bits without the second stop bit need a parity;
+  - a baud rate of 9600 is its list item; send type "Fix Num Bytes" for flag 8.
+Numbers are written in decimal as the image holds them (address bytes 0 to
+255, 16-bit fields signed), parities outside the list as they are; a serial
+parity of 0 beside 7 data bits and one stop bit is written 65536.
+diff reads an image as import does; against an image, a file side counts as
+the image it composes, and what an image does not hold is no difference.
 )";
 
 const QStringList kOptionsWithValue = {QStringLiteral("--workspace"), QStringLiteral("--language"),
                                        QStringLiteral("--output"), QStringLiteral("--input"),
                                        QStringLiteral("--ip"), QStringLiteral("--option")};
 const QStringList kFlags = {QStringLiteral("--json"), QStringLiteral("--read-back"), QStringLiteral("--help"),
-                            QStringLiteral("-h")};
+                            QStringLiteral("-h"), QStringLiteral("--force")};
 
 CommandLine parse(const QStringList &arguments)
 {
@@ -104,6 +130,9 @@ int dispatch(ToolContext &tool)
         {QStringLiteral("job"), cmdJob},
         {QStringLiteral("check-version"), cmdCheckVersion},
         {QStringLiteral("texts"), cmdTexts},
+        {QStringLiteral("import"), cmdImport},
+        {QStringLiteral("diff"), cmdDiff},
+        {QStringLiteral("report"), cmdReport},
     };
     if (tool.line.help) {
         tool.out << kUsage;

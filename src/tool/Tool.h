@@ -63,6 +63,13 @@ int cmdInspect(ToolContext &tool);
 int cmdJob(ToolContext &tool);
 int cmdCheckVersion(ToolContext &tool);
 int cmdTexts(ToolContext &tool);
+int cmdImport(ToolContext &tool);
+int cmdDiff(ToolContext &tool);
+int cmdReport(ToolContext &tool);
+
+// Creates the configuration `name` under PROJECTS as new does, in a workspace made on demand;
+// on a refusal prints the dialog's message and returns its exit code, else kExitOk.
+int createNamedConfiguration(ToolContext &tool, const QString &name);
 
 // Runs one command line (arguments without the program name).
 int runTool(const QStringList &arguments, const QString &executableDir, QTextStream &out, QTextStream &err);

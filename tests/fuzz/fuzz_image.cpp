@@ -1,5 +1,7 @@
-// The image composer on any parameter-file bytes: 2048 bytes whose checksum holds, or the parser's message.
+// The image composer on any parameter-file bytes: 2048 bytes whose checksum holds, or the parser's message;
+// and every image composed imports into a parameter file that composes it again.
 #include "params/ConfigImage.h"
+#include "params/ImageImport.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -22,6 +24,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QByteArray again(kImageSize, '\0');
     Serialise_Image(decoded, 0, again);
     if (again != image)
+        std::abort();
+
+    ImageImport imported;
+    if (!importImage(image, &imported, &error))
+        std::abort();
+    QByteArray recomposed;
+    const std::optional<QByteArray> file =
+        imported.hasParameterFile ? std::optional<QByteArray>(parameterFileBytes(imported.values)) : std::nullopt;
+    if (!composeImage(file, QStringLiteral("fuzz"), &recomposed, &error) || recomposed != image)
         std::abort();
     return 0;
 }

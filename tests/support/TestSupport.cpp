@@ -1,11 +1,15 @@
 #include "support/TestSupport.h"
 
+#include "params/ConfigImage.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTimer>
 #include <QWidget>
+#include <QtEndian>
 
 QStringList FakeMessages::texts() const
 {
@@ -68,3 +72,63 @@ QString fixturePath(const QString &name)
 {
     return QStringLiteral(KV_FIXTURES) + u'/' + name;
 }
+
+void patch(QByteArray &image, const QString &changes)
+{
+    for (const QString &change : changes.split(u';', Qt::SkipEmptyParts)) {
+        const QStringList parts = change.split(u':');
+        bool ok = false;
+        int offset = parts.at(0).trimmed().toInt(&ok, 16);
+        Q_ASSERT(ok && parts.size() == 2);
+        for (const QString &byte : parts.at(1).split(u' ', Qt::SkipEmptyParts))
+            image[offset++] = static_cast<char>(byte.toUInt(&ok, 16));
+    }
+}
+
+void setImageChecksum(QByteArray &image)
+{
+    quint32 sum = 0;
+    for (int i = 0; i < 0x7FC; ++i)
+        sum += static_cast<quint8>(image.at(i));
+    qToLittleEndian(sum, image.data() + 0x7FC);
+}
+
+QByteArray composedImage(const std::optional<QByteArray> &parGen)
+{
+    QByteArray image;
+    QString error;
+    if (!composeImage(parGen, QStringLiteral("ParGen.xml"), &image, &error))
+        qWarning("compose failed: %s", qPrintable(error));
+    return image;
+}
+
+ParameterValues valuesWith(const QString &changes, QList<Param::Id> *changed)
+{
+    ParameterValues values = defaultParameterValues();
+    for (const QString &change : changes.split(u';', Qt::SkipEmptyParts)) {
+        const qsizetype equals = change.indexOf(u'=');
+        const ParameterDef *def = findParameter(change.left(equals));
+        if (!def)
+            qFatal("no parameter in \"%s\"", qPrintable(change));
+        values[def->id] = change.mid(equals + 1);
+        if (changed)
+            changed->append(def->id);
+    }
+    return values;
+}
+
+#ifdef KV_TOOL_PATH
+ToolRun runToolExecutable(const QStringList &arguments, const QMap<QString, QString> &environment)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("KV40812_WORKSPACE"));
+    for (auto it = environment.begin(); it != environment.end(); ++it)
+        env.insert(it.key(), it.value());
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(KV_TOOL_PATH), arguments);
+    if (!process.waitForFinished(30000))
+        qFatal("kv40812-tool did not end");
+    return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+}
+#endif

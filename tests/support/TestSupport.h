@@ -1,15 +1,18 @@
 #pragma once
 
 #include "core/AppState.h"
+#include "params/ParameterFile.h"
 #include "support/FakePinger.h"
 #include "widgets/Services.h"
 
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 #include <QUrl>
 
 #include <functional>
+#include <optional>
 
 // Records every message box instead of showing it, and answers questions as told.
 class FakeMessages : public MessageService {
@@ -59,3 +62,23 @@ struct TestWorkspace {
 void onNextModal(std::function<void(QWidget *)> action);
 
 QString fixturePath(const QString &name);
+
+// Applies "0x03C: 80 25 00 00; 0x158: 01" to an image.
+void patch(QByteArray &image, const QString &changes);
+
+// Puts the sum of the bytes before it into an image's checksum.
+void setImageChecksum(QByteArray &image);
+
+// The image of a parameter file's bytes, or of none; empty, with a warning, if it is no XML.
+QByteArray composedImage(const std::optional<QByteArray> &parGen);
+
+// "Key=Text;Key=Text" over the defaults; `changed` gets the keys in that order.
+ParameterValues valuesWith(const QString &changes, QList<Param::Id> *changed = nullptr);
+
+// One run of the real command-line tool, as a script would run it.
+struct ToolRun {
+    int code = -1;
+    QByteArray out;
+    QString err;
+};
+ToolRun runToolExecutable(const QStringList &arguments, const QMap<QString, QString> &environment = {});
