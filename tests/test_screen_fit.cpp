@@ -13,8 +13,9 @@
 #include "support/TestSupport.h"
 #include "update/UBoot.h"
 
+#include <QApplication>
+#include <QFileInfo>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -66,6 +67,7 @@ private slots:
     void editorScrollsOnlyWhereTheScreenIsTooShort_data();
     void editorScrollsOnlyWhereTheScreenIsTooShort();
     void okIsReachableOnTheLaptop();
+    void tabScrollsToTheFocusedControl();
 };
 
 void TestScreenFit::initTestCase()
@@ -183,6 +185,21 @@ void TestScreenFit::okIsReachableOnTheLaptop()
     QVERIFY(!editor->isVisible());
     QCOMPARE(editor->result(), int(QDialog::Accepted));
     QVERIFY(QFileInfo::exists(ws.state.ParGen_File));
+}
+
+void TestScreenFit::tabScrollsToTheFocusedControl()
+{
+    TestWorkspace ws;
+    Windows windows(ws, screenNamed(QStringLiteral("Laptop")));
+    TFParGen *editor = windows.main->FParGen;
+    editor->show();
+    QApplication::setActiveWindow(editor);
+    QVERIFY(QTest::qWaitForWindowActive(editor));
+    auto *ok = editor->findChild<QPushButton *>(QStringLiteral("Btn_OK"));
+    for (int i = 0; i < 60 && QApplication::focusWidget() != ok; ++i)
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : editor, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), ok);
+    QVERIFY(editor->rect().contains(QRect(ok->mapTo(editor, QPoint(0, 0)), ok->size())));
 }
 
 QTEST_MAIN(TestScreenFit)

@@ -40,6 +40,7 @@ QWidget *StyledDialog::clientArea()
         m_scroll = new QScrollArea(this);
         m_scroll->setObjectName(QStringLiteral("SB_Client"));
         m_scroll->setFrameShape(QFrame::NoFrame);
+        m_scroll->setFocusPolicy(Qt::NoFocus); // Tab goes from control to control, scrolling to each
         m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         m_scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         auto *client = new QWidget;
