@@ -2,6 +2,7 @@
 
 #include "app/UAbout.h"
 #include "app/UZentreleFirmWare.h"
+#include "core/AppState.h"
 #include "i18n/USoftOptions.h"
 #include "params/UParGen.h"
 #include "projects/UNew_Project.h"
@@ -26,9 +27,10 @@ std::unique_ptr<TFZentreleFirmWare> Create_Windows(AppState &state, Services &se
     return main;
 }
 
-Services realServices()
+Services realServices(const AppState &state)
 {
     static QtMessageService messages;
+    messages.setTexts(&state.Text_Table);
     static IcmpPinger pinger;
     Services services;
     services.messages = &messages;

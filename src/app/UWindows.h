@@ -11,5 +11,6 @@ struct Services;
 // window, the parameter editor and the update window, owned by the main window.
 std::unique_ptr<TFZentreleFirmWare> Create_Windows(AppState &state, Services &services);
 
-// The real platform parts: QMessageBox, QDesktopServices and the ICMP echo.
-Services realServices();
+// The real platform parts: QMessageBox, QDesktopServices and the ICMP echo. The message boxes
+// take their buttons' captions from the state's text table.
+Services realServices(const AppState &state);

@@ -24,7 +24,7 @@ int main(int argc, char *argv[])
     if (!copyShippedLanguages(shippedLanguagesFolder(QApplication::applicationDirPath()),
                               joinPath(state.Dir_Exe, kLanguageFolder), &error))
         qWarning("%s", qUtf8Printable(error));
-    Services services = realServices();
+    Services services = realServices(state);
 
     auto mainWindow = Create_Windows(state, services);
     mainWindow->show();

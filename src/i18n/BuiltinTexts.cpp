@@ -241,6 +241,9 @@ const std::pair<int, QString> kBuiltinTexts[] = {
     {645, u"Error! The update program could not be started"_s},
     {646, u"Checking the device..."_s},
     {647, u"Updating the device..."_s},
+    {648, u"OK"_s},
+    {649, u"Yes"_s},
+    {650, u"No"_s},
 };
 }
 

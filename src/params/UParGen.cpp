@@ -57,7 +57,7 @@ void TFParGen::FormCreate()
 
 void TFParGen::createControls()
 {
-    const Header header = addHeader(this, kClientWidth);
+    const Header header = addHeader(clientArea(), kClientWidth);
     L_SW_Code = header.swCode;
     L_SW_Desc = header.swDesc;
     m_captions.append({L_SW_Desc, 401, -1});
@@ -66,8 +66,8 @@ void TFParGen::createControls()
     createModbusSlaveGroup();
     createEthernetGroup();
 
-    Btn_OK = new StyledButton(this, QStringLiteral("Btn_OK"), QRect(71, 0, 112, 28), Picture::Ok);
-    Btn_Cancel = new StyledButton(this, QStringLiteral("Btn_Cancel"), QRect(192, 0, 112, 28), Picture::Cancel);
+    Btn_OK = new StyledButton(clientArea(), QStringLiteral("Btn_OK"), QRect(71, 0, 112, 28), Picture::Ok);
+    Btn_Cancel = new StyledButton(clientArea(), QStringLiteral("Btn_Cancel"), QRect(192, 0, 112, 28), Picture::Cancel);
     m_captions.append({Btn_OK, 402, 404});
     m_captions.append({Btn_Cancel, 403, 405});
     connect(Btn_OK, &QPushButton::clicked, this, &TFParGen::Btn_OKClick);
@@ -77,7 +77,7 @@ void TFParGen::createControls()
 
 QGroupBox *TFParGen::addGroup(const QString &name, int captionText, Group *group, bool *expanded)
 {
-    auto *box = new QGroupBox(this);
+    auto *box = new QGroupBox(clientArea());
     box->setObjectName(QStringLiteral("GB_") + name);
     box->setGeometry(kGroupLeft, 0, kGroupWidth, kCollapsedHeight);
     // The caption sits on the frame line, so a collapsed group shows just its caption bar.
@@ -342,7 +342,7 @@ void TFParGen::Move_GroupBoxs()
     const int buttonsTop = bottomOf(m_ethernet.box) + 13;
     Btn_OK->move(Btn_OK->x(), buttonsTop);
     Btn_Cancel->move(Btn_Cancel->x(), buttonsTop);
-    setFixedSize(kClientWidth, bottomOf(m_ethernet.box) + 54);
+    setClientSize(kClientWidth, bottomOf(m_ethernet.box) + 54);
 }
 
 TFParGen::Group *TFParGen::groupOf(QObject *button)

@@ -7,6 +7,7 @@
 
 class Pinger;
 class QWidget;
+struct TextTable;
 
 // Message boxes of every window; tests put a recording fake in its place.
 class MessageService {
@@ -21,10 +22,16 @@ public:
 
 class QtMessageService : public MessageService {
 public:
+    // The buttons' captions come from `texts` as each box opens, so they follow the language.
+    void setTexts(const TextTable *texts) { m_texts = texts; }
+
     void error(QWidget *parent, const QString &text) override;
     void warning(QWidget *parent, const QString &text) override;
     bool question(QWidget *parent, const QString &text) override;
     void generalError(QWidget *parent, const QString &text) override;
+
+private:
+    const TextTable *m_texts = nullptr;
 };
 
 // The platform parts the windows use, handed to each window with the state.

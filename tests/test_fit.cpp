@@ -1,0 +1,385 @@
+// Every caption of every window fits its control, in every shipped language.
+//
+// Each window is shown offscreen in every state that changes its texts, and the width each
+// visible caption needs in the font it is drawn with is compared with the width its control
+// gives it: up to the next control on its row, the edge of its parent, or its own text area
+// when its size is fixed. A styled button counts its picture, the spacing beside it, its
+// border and its padding.
+#include "app/UAbout.h"
+#include "app/UWindows.h"
+#include "app/UZentreleFirmWare.h"
+#include "core/Workspace.h"
+#include "i18n/Language.h"
+#include "i18n/USoftOptions.h"
+#include "params/Parameters.h"
+#include "params/UParGen.h"
+#include "projects/Configurations.h"
+#include "projects/UNew_Project.h"
+#include "projects/UOpenConf.h"
+#include "support/LocalHttpServer.h"
+#include "support/TestSupport.h"
+#include "update/UBoot.h"
+#include "widgets/Look.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOption>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextDocument>
+
+namespace {
+
+// Room left between a caption and whatever ends it, for fonts that differ by a pixel or two.
+constexpr int kMargin = 3;
+// QPushButton puts this much between its picture and its caption.
+constexpr int kPictureSpacing = 4;
+
+// Built-in English texts that overflow their control. They are the system's own texts and
+// stay as they are: the test names them rather than failing on them.
+const std::pair<QLatin1StringView, QLatin1StringView> kBuiltinOverflows[] = {
+    {QLatin1StringView("CB_Serial_Time_Wait_RX"), QLatin1StringView("Time to Wait in RX")},
+};
+
+bool isBuiltinOverflow(const QString &control, const QString &text)
+{
+    return std::any_of(std::begin(kBuiltinOverflows), std::end(kBuiltinOverflows),
+                       [&](const auto &known) { return known.first == control && known.second == text; });
+}
+
+// A separator, such as the dot between two address fields, sits in the gap the layout made
+// for it; only words need the margin.
+int marginFor(const QString &text)
+{
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetterOrNumber(); }) ? kMargin : 0;
+}
+
+// The style options of the controls, as the controls themselves fill them in.
+template <typename T> struct Exposed : T {
+    using T::initStyleOption;
+};
+template <typename Option, typename T> Option styleOption(const T *control)
+{
+    Option opt;
+    (control->*(&Exposed<T>::initStyleOption))(&opt);
+    return opt;
+}
+
+// The text a caption shows: a link caption shows its visible text only.
+QString shownText(const QString &text, Qt::TextFormat format = Qt::PlainText)
+{
+    if (format == Qt::RichText || (format == Qt::AutoText && Qt::mightBeRichText(text))) {
+        QTextDocument document;
+        document.setHtml(text);
+        return document.toPlainText();
+    }
+    return text;
+}
+
+// The width of the widest line of a text.
+int textWidth(const QFontMetrics &metrics, const QString &text)
+{
+    int widest = 0;
+    for (const QString &line : text.split(u'\n'))
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    return widest;
+}
+
+// The right edge that ends a caption starting at `left` on the rows `band` of `parent`: the
+// first visible control to its right on those rows, a frame drawn around it, or the parent's
+// own inner edge.
+int limitOnRow(const QWidget *parent, const QWidget *self, int left, const QRect &band)
+{
+    int limit = parent->contentsRect().right() + 1;
+    for (QObject *object : parent->children()) {
+        auto *other = qobject_cast<QWidget *>(object);
+        if (!other || other == self || other->isHidden() || other->isWindow())
+            continue;
+        const QRect r = other->geometry();
+        if (r.bottom() < band.top() || r.top() > band.bottom())
+            continue;
+        if (r.left() > left)
+            limit = std::min(limit, r.left());
+        else if (r.right() >= left && qobject_cast<const QFrame *>(other) && !qobject_cast<const QLabel *>(other))
+            limit = std::min(limit, r.right()); // a box drawn around the caption
+    }
+    return limit;
+}
+
+struct Measure {
+    QString text;
+    int needed = 0;
+    int available = 0;
+};
+
+// A caption that grows with its text (a label or check box sized to it) is bounded by its
+// row only; a fixed one by its own text area too.
+bool sizedToText(const QWidget *w)
+{
+    return w->size() == w->sizeHint();
+}
+
+std::optional<Measure> measureLabel(const QLabel *label)
+{
+    if (!label->pixmap().isNull() || label->text().trimmed().isEmpty())
+        return std::nullopt;
+    Measure m;
+    m.text = shownText(label->text(), label->textFormat());
+    m.needed = textWidth(label->fontMetrics(), m.text);
+    const QRect inner = label->contentsRect().adjusted(label->margin(), 0, -label->margin(), 0);
+    const int left = label->x() + inner.left();
+    int right = limitOnRow(label->parentWidget(), label, left, label->geometry());
+    if (!sizedToText(label))
+        right = std::min(right, label->x() + inner.right() + 1);
+    m.available = right - left;
+    return m;
+}
+
+template <typename T>
+std::optional<Measure> measureCheck(const T *box, QStyle::SubElement contents)
+{
+    if (box->text().trimmed().isEmpty())
+        return std::nullopt;
+    const auto opt = styleOption<QStyleOptionButton>(box);
+    const QRect area = box->style()->subElementRect(contents, &opt, box);
+    Measure m;
+    m.text = box->text();
+    m.needed = textWidth(box->fontMetrics(), box->text());
+    const int left = box->x() + area.left();
+    int right = limitOnRow(box->parentWidget(), box, left, box->geometry());
+    if (!sizedToText(box))
+        right = std::min(right, box->x() + area.right() + 1);
+    m.available = right - left;
+    return m;
+}
+
+std::optional<Measure> measureButton(const QPushButton *button)
+{
+    if (button->text().trimmed().isEmpty())
+        return std::nullopt;
+    const auto opt = styleOption<QStyleOptionButton>(button);
+    const QRect area = button->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, button);
+    Measure m;
+    m.text = button->text();
+    m.needed = textWidth(button->fontMetrics(), button->text());
+    if (!button->icon().isNull())
+        m.needed += button->iconSize().width() + kPictureSpacing;
+    m.available = area.width();
+    return m;
+}
+
+std::optional<Measure> measureGroupTitle(const QGroupBox *box)
+{
+    if (box->title().trimmed().isEmpty())
+        return std::nullopt;
+    const auto opt = styleOption<QStyleOptionGroupBox>(box);
+    const QRect title = box->style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, box);
+    Measure m;
+    m.text = box->title();
+    m.needed = textWidth(box->fontMetrics(), box->title());
+    // The title sits on the frame: the controls inside on its rows, like the collapse button, end it.
+    m.available = limitOnRow(box, nullptr, title.left(), title) - title.left();
+    return m;
+}
+
+std::optional<Measure> measure(const QWidget *w)
+{
+    if (auto *label = qobject_cast<const QLabel *>(w))
+        return measureLabel(label);
+    if (auto *check = qobject_cast<const QCheckBox *>(w))
+        return measureCheck(check, QStyle::SE_CheckBoxContents);
+    if (auto *radio = qobject_cast<const QRadioButton *>(w))
+        return measureCheck(radio, QStyle::SE_RadioButtonContents);
+    if (auto *button = qobject_cast<const QPushButton *>(w))
+        return measureButton(button);
+    if (auto *box = qobject_cast<const QGroupBox *>(w))
+        return measureGroupTitle(box);
+    return std::nullopt;
+}
+
+// Collects one line for each visible caption of `window` that does not fit.
+struct FitCheck {
+    QString language;
+    QStringList overflows;
+    QStringList builtinOverflows;
+    int measured = 0;
+
+    void check(QWidget *window, const QString &state)
+    {
+        QCoreApplication::processEvents();
+        const QString where = state.isEmpty() ? window->objectName()
+                                              : QStringLiteral("%1 (%2)").arg(window->objectName(), state);
+        for (QWidget *w : window->findChildren<QWidget *>()) {
+            if (!w->isVisibleTo(window) || w->window() != window)
+                continue;
+            const std::optional<Measure> m = measure(w);
+            if (!m)
+                continue;
+            ++measured;
+            if (m->needed + marginFor(m->text) <= m->available)
+                continue;
+            const QString line = QStringLiteral("%1, %2, %3, \"%4\": needs %5 px, has %6 px")
+                                     .arg(language, where, w->objectName(), m->text)
+                                     .arg(m->needed)
+                                     .arg(m->available);
+            (isBuiltinOverflow(w->objectName(), m->text) ? builtinOverflows : overflows) << line;
+        }
+    }
+};
+
+template <typename T = QWidget>
+T *named(QWidget *w, const QString &name)
+{
+    T *c = w->findChild<T *>(name);
+    if (!c)
+        qFatal("no control %s", qPrintable(name));
+    return c;
+}
+
+QStringList shippedLanguages()
+{
+    QStringList names;
+    for (const QString &file : QDir(QStringLiteral(KV_LANGUAGES)).entryList({QStringLiteral("*.lng")}, QDir::Files, QDir::Name))
+        names << file.chopped(kLanguageExtension.size());
+    return names;
+}
+
+} // namespace
+
+class TestFit : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void captionsFit_data();
+    void captionsFit();
+};
+
+void TestFit::initTestCase()
+{
+    // As the program itself sets it: controls that take no font of their own take this one.
+    QApplication::setFont(lookFont());
+    // The measure holds for the font the windows are drawn with; here that is the font the
+    // project installs in place of Verdana.
+    const QString family = QFontInfo(lookFont()).family();
+    QVERIFY2(family == u"Verdana" || family == u"DejaVu Sans",
+             qPrintable(QStringLiteral("the windows are drawn in %1; install fonts-dejavu-core").arg(family)));
+    qInfo("captions measured in %s, margin %d px", qPrintable(family), kMargin);
+    QVERIFY(!shippedLanguages().isEmpty());
+}
+
+void TestFit::captionsFit_data()
+{
+    QTest::addColumn<QString>("language");
+    for (const QString &language : shippedLanguages())
+        QTest::newRow(qPrintable(language)) << language;
+}
+
+void TestFit::captionsFit()
+{
+    QFETCH(QString, language);
+    LocalHttpServer server;
+    qputenv("KV40812_WEB_BASE", server.base().toUtf8());
+
+    TestWorkspace ws;
+    auto main = Create_Windows(ws.state, ws.services);
+    QString error;
+    QVERIFY2(copyShippedLanguages(QStringLiteral(KV_LANGUAGES), ws.state.Dir_Language, &error), qPrintable(error));
+    ws.state.Language_Name = language;
+    QVERIFY2(Load_Language(ws.state, &error), qPrintable(error));
+    QCOMPARE(ws.state.Language_Name, language);
+    main->Change_Language();
+
+    FitCheck fit;
+    fit.language = language;
+
+    // The main window without and with a configuration, and with the news of a new version.
+    main->show();
+    fit.check(main.get(), QStringLiteral("no configuration"));
+    QCOMPARE(createConfiguration(ws.state.Dir_Projects, QStringLiteral("Plant 1")), NewConfigurationResult::Created);
+    activateConfiguration(ws.state, QStringLiteral("Plant 1"));
+    main->Set_Lang();
+    LocalHttpServer::Reply newer;
+    newer.body = "VER. 9.999";
+    server.setReply(newer);
+    main->Timer_UpdateTimer();
+    QTRY_VERIFY(!named(main.get(), QStringLiteral("LL_Update"))->isHidden());
+    fit.check(main.get(), QStringLiteral("configuration open, new version"));
+
+    for (QDialog *dialog : std::initializer_list<QDialog *>{main->FNew_Project, main->FOpenConf, main->FAbout}) {
+        dialog->show();
+        fit.check(dialog, QString());
+        dialog->hide();
+    }
+
+    // The options: each page, and both answers of the update check.
+    TFSoftOptions *options = main->FSoftOptions;
+    ws.state.Enable_Internet = ws.state.Enable_Update = true;
+    options->show();
+    auto *pages = named<QTabWidget>(options, QStringLiteral("PC_Options"));
+    for (int i = 0; i < pages->count(); ++i) {
+        pages->setCurrentIndex(i);
+        fit.check(options, pages->widget(i)->objectName());
+    }
+    pages->setCurrentWidget(named(options, QStringLiteral("TS_Con_Options")));
+    auto *result = named<QLabel>(options, QStringLiteral("LL_Check_Update"));
+    for (const QByteArray &answer : {QByteArray("VER. 9.999"), QByteArray("VER. 1.200")}) {
+        LocalHttpServer::Reply reply;
+        reply.body = answer;
+        server.setReply(reply);
+        result->hide();
+        options->Btn_Check_UpdateClick();
+        QTRY_VERIFY(!result->isHidden());
+        fit.check(options, QStringLiteral("TS_Con_Options, check answered %1").arg(QString::fromLatin1(answer)));
+    }
+    options->hide();
+
+    // The editor with each send type.
+    TFParGen *editor = main->FParGen;
+    editor->show();
+    auto *sendType = named<QComboBox>(editor, parameter(Param::Serial_Send_Type).control);
+    for (int i = 0; i < sendType->count(); ++i) {
+        sendType->setCurrentIndex(i);
+        fit.check(editor, QStringLiteral("send type %1").arg(i));
+    }
+    editor->hide();
+
+    // The update window, still and while it checks the device and runs the updater.
+    TFBoot *boot = main->FBoot;
+    boot->show();
+    fit.check(boot, QString());
+    ws.pinger.answer = [&](int attempt) {
+        if (attempt == 0)
+            fit.check(boot, QStringLiteral("checking the device"));
+        return Pinger::Outcome::Reply;
+    };
+    bool started = false;
+    boot->startProgram = [&](const QString &, const QString &, bool) {
+        started = true;
+        fit.check(boot, QStringLiteral("updating the device"));
+    };
+    ws.state.Device_IP_Address = QStringLiteral("127.0.0.1");
+    boot->FormShow();
+    boot->Btn_UpdateClick();
+    QVERIFY(started);
+    boot->hide();
+
+    qInfo("%s: %d captions measured", qPrintable(language), fit.measured);
+    for (const QString &line : std::as_const(fit.builtinOverflows))
+        qWarning("built-in English text, left as it is: %s", qPrintable(line));
+    if (!fit.overflows.isEmpty())
+        QFAIL(qPrintable(QStringLiteral("%1 captions do not fit (needed + %2 px margin > available):\n")
+                             .arg(fit.overflows.size())
+                             .arg(kMargin)
+                         + fit.overflows.join(u'\n')));
+}
+
+QTEST_MAIN(TestFit)
+#include "test_fit.moc"
