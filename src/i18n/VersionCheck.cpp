@@ -88,12 +88,15 @@ bool isNewerVersion(const QString &answer)
     return mine != -1 && theirs != -1 && theirs > mine;
 }
 
-QString fetchVersionAnswer(const VersionCheckRequest &request)
+QString fetchVersionAnswer(const VersionCheckRequest &request, QString *failure)
 {
     initialiseCurlOnce();
     CURL *curl = curl_easy_init();
-    if (!curl)
+    if (!curl) {
+        if (failure)
+            *failure = QStringLiteral("the HTTP client could not start");
         return QString();
+    }
 
     Transfer transfer;
     transfer.limit = request.maxBodyBytes;
@@ -127,6 +130,14 @@ QString fetchVersionAnswer(const VersionCheckRequest &request)
     curl_slist_free_all(headers);
     curl_easy_cleanup(curl);
 
+    if (failure) {
+        if (result != CURLE_OK)
+            *failure = QString::fromUtf8(curl_easy_strerror(result));
+        else if (status < 200 || status > 299)
+            *failure = QStringLiteral("the server answered with HTTP status %1").arg(status);
+        else
+            failure->clear();
+    }
     if (result != CURLE_OK || status < 200 || status > 299)
         return QString();
     return QString::fromLatin1(transfer.body);
@@ -135,6 +146,14 @@ QString fetchVersionAnswer(const VersionCheckRequest &request)
 bool Check_Version(const VersionCheckRequest &request)
 {
     return isNewerVersion(fetchVersionAnswer(request));
+}
+
+std::optional<bool> checkVersionAnswered(const VersionCheckRequest &request, QString *failure)
+{
+    const QString answer = fetchVersionAnswer(request, failure);
+    if (!failure->isEmpty())
+        return std::nullopt;
+    return isNewerVersion(answer);
 }
 
 QFuture<bool> startVersionCheck(const VersionCheckRequest &request)
