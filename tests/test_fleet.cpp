@@ -269,10 +269,12 @@ void TestFleet::planProblems_data()
                                    << QStringList{};
     QTest::newRow("an empty plan") << QByteArray("\n\n") << QStringList{"1: Name: the plan has no Name column"}
                                    << QStringList{};
+    // What the file system would refuse is foreseen: a file of that name, a name too long.
     QTest::newRow("names by the New Configuration rules")
-        << QByteArray("Name,ModbusTCPSlave_IP4\n,21\na/b,22\n.hidden,23\n")
+        << QByteArray("Name,ModbusTCPSlave_IP4\n,21\na/b,22\n.hidden,23\nA file,24\n" + QByteArray(256, 'x') + ",25\n")
         << QStringList{"2: Name: Error! Name Project is not valid", "3: Name: Error! Name project is not valid",
-                       "4: Name: Error! Name project is not valid"}
+                       "4: Name: Error! Name project is not valid", "5: Name: Error! Name project is not valid",
+                       "6: Name: Error! Name project is not valid"}
         << QStringList{};
     QTest::newRow("names collide in any letter case")
         << QByteArray("Name,ModbusTCPSlave_IP4\nLine,21\nLINE,22\nold,23\n")
@@ -284,6 +286,11 @@ void TestFleet::planProblems_data()
         << QStringList{"2: Serial_Baud: \"9601\" is none of the items: 0 (1200), 1 (2400), 2 (4800), 3 (9600), "
                        "4 (19200), 5 (38400), 6 (57600), 7 (115200)",
                        "2: ModbusTCPSlave_En_GAT: \"yes\" is not a flag: 1 or 0"}
+        << QStringList{};
+    QTest::newRow("a refused value leaves the address checks standing")
+        << QByteArray("Name,Serial_Parity,ModbusTCPSlave_IP4\nA,mark,21\nB,,21\n")
+        << QStringList{"2: Serial_Parity: \"mark\" is none of the items: 0 (NONE), 1 (ODD), 2 (EVEN)",
+                       "3: ModbusTCPSlave_IP1: 192.168.0.21 is also the address of line 2"}
         << QStringList{};
     QTest::newRow("the first broken rule of the resulting set")
         << QByteArray("Name;ModbusSlave_ID_Device;ModbusTCPSlave_IP1;ModbusTCPSlave_IP4\nA;0;300;21\n"
@@ -322,6 +329,7 @@ void TestFleet::planProblems()
     QFETCH(QStringList, problems);
     QFETCH(QStringList, rows);
     TestWorkspace ws;
+    ws.writeFile(QStringLiteral("PROJECTS/A file"), "not a folder");
     PlanWorkspace workspace;
     workspace.configurations = {{"Old", withAddress("10.0.0.1", "255.255.255.0"), {}},
                                 {"Kept", withAddress("10.0.0.2", "255.255.255.0"), {}}};

@@ -121,15 +121,16 @@ CheckedPlan checkPlan(const CsvTable &table, const PlanWorkspace &workspace, con
         };
 
         PlanRow row;
+        QSet<int> refused; // the keys whose cells could not be applied
         row.line = record.line;
         row.name = record.fields.value(columns.name);
         row.values = defaultParameterValues();
-        bool valuesKnown = true;
+        bool baseKnown = true;
         if (const PlanWorkspace::Configuration *existing = byName.value(row.name)) {
             row.exists = true;
             if (!existing->loadError.isEmpty()) {
                 problem(kNameColumn, existing->loadError);
-                valuesKnown = false;
+                baseKnown = false;
             }
             row.values = existing->values;
         } else if (const int refusal = workspace.refusalOfNewName(row.name); refusal >= 0) {
@@ -155,7 +156,6 @@ CheckedPlan checkPlan(const CsvTable &table, const PlanWorkspace &workspace, con
                 continue;
             if (i >= columns.parameters.size() || columns.unnamed.at(i)) {
                 problem(columnNumber(i), QStringLiteral("a value in a column without a name"));
-                valuesKnown = false;
                 continue;
             }
             const ParameterDef *def = columns.parameters.at(i);
@@ -166,13 +166,19 @@ CheckedPlan checkPlan(const CsvTable &table, const PlanWorkspace &workspace, con
                 row.values[def->id] = *stored;
             } else {
                 problem(def->key, error);
-                valuesKnown = false;
+                refused.insert(def->id);
             }
         }
 
-        if (valuesKnown) {
+        // A check runs only where the values it reads are known.
+        const auto known = [&](Param::Id first, Param::Id last) {
+            return baseKnown && std::none_of(refused.begin(), refused.end(), [&](int id) { return id >= first && id <= last; });
+        };
+        if (baseKnown && refused.isEmpty()) {
             if (const std::optional<int> broken = firstBrokenRule(row.values))
                 problem(parameter(ruleField(*broken)).key, texts.text(*broken));
+        }
+        if (known(Param::ModbusTCPSlave_IP1, Param::ModbusTCPSlave_IP4)) {
             if (const std::optional<quint32> address = addressOf(row.values, Param::ModbusTCPSlave_IP1)) {
                 if (lineOfAddress.contains(*address))
                     problem(ipColumn, QStringLiteral("%1 is also the address of line %2")
@@ -184,6 +190,8 @@ CheckedPlan checkPlan(const CsvTable &table, const PlanWorkspace &workspace, con
                     problem(ipColumn, QStringLiteral("%1 is already the address of configuration \"%2\"")
                                           .arg(dottedAddress(*address), untouchedAddresses.value(*address)));
             }
+        }
+        if (known(Param::ModbusTCPSlave_IP1, Param::ModbusTCPSlave_En_GAT)) {
             for (const NetworkWarning &warning : networkWarnings(row.values))
                 plan.problems.append({record.line, warning.key, warning.message, true});
         }
