@@ -13,8 +13,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTextStream>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentMap>
 
 #include <algorithm>
+#include <atomic>
+#include <numeric>
 
 namespace {
 
@@ -81,6 +85,63 @@ void printSummary(QTextStream &out, const QList<PlanRow> &rows, const QList<QByt
     }
 }
 
+struct RowWrite {
+    enum Outcome { NotStarted, Written, Failed } outcome = NotStarted;
+    QString error; // the file system's message
+    QString what;  // what of the configuration was written when it failed
+};
+
+RowWrite writeRow(const AppState &state, const PlanRow &row, const QByteArray &image)
+{
+    RowWrite write;
+    write.outcome = RowWrite::Failed;
+    const QString folder = joinPath(state.Dir_Projects, row.name);
+    if (!row.exists) {
+        const NewConfigurationResult created = createConfiguration(state.Dir_Projects, row.name);
+        if (created != NewConfigurationResult::Created) {
+            write.error = QDir::toNativeSeparators(folder) + QStringLiteral(": ") + state.text(messageIndex(created));
+            write.what = QStringLiteral("its folder could not be created");
+            return write;
+        }
+    } else {
+        QDir().mkpath(joinPath(folder, kBinFolder)); // a configuration's image lives there
+    }
+    if (!saveParameterFile(joinPath(folder, kParGenFile), row.values, &write.error)) {
+        write.what = row.exists ? QStringLiteral("it was left as it was")
+                                : QStringLiteral("its folder was created, its files were not");
+        return write;
+    }
+    if (!writeFileAtomic(imageFilePathIn(folder), image, &write.error)) {
+        write.what = QStringLiteral("its ParGen.xml was written, its image was not");
+        return write;
+    }
+    write.outcome = RowWrite::Written;
+    return write;
+}
+
+// Writes the rows on several threads: every atomic save waits for the disk, and saves that wait
+// together share the file system's journal commits, several times faster than one by one. After
+// a failure no further row starts; the rows already under way finish.
+QList<RowWrite> writeRows(const AppState &state, const QList<PlanRow> &rows, const QList<QByteArray> &images)
+{
+    constexpr int kWriters = 8;
+    QList<RowWrite> writes(rows.size());
+    RowWrite *outcome = writes.data(); // one element per row, no detaching across threads
+    std::atomic_bool failed = false;
+    QList<qsizetype> indices(rows.size());
+    std::iota(indices.begin(), indices.end(), 0);
+    QThreadPool pool;
+    pool.setMaxThreadCount(kWriters);
+    QtConcurrent::blockingMap(&pool, indices, [&](qsizetype i) {
+        if (failed.load())
+            return;
+        outcome[i] = writeRow(state, rows.at(i), images.at(i));
+        if (outcome[i].outcome == RowWrite::Failed)
+            failed = true;
+    });
+    return writes;
+}
+
 QString counted(qsizetype count, const char *one, const char *many)
 {
     return QStringLiteral("%1 %2").arg(count).arg(QString::fromLatin1(count == 1 ? one : many));
@@ -131,46 +192,43 @@ int cmdBatch(ToolContext &tool)
         images << image;
     }
     const qsizetype toCreate = std::count_if(checked.rows.begin(), checked.rows.end(), [](const PlanRow &row) { return !row.exists; });
-    const QString changes = QStringLiteral("%1 to create, %2 to update").arg(toCreate).arg(checked.rows.size() - toCreate);
+    const qsizetype toUpdate = checked.rows.size() - toCreate;
 
     if (tool.line.has(QStringLiteral("--dry-run"))) {
         printSummary(tool.out, checked.rows, images);
-        tool.out << "dry run: " << changes << ", nothing written" << Qt::endl;
+        tool.out << QStringLiteral("dry run: %1 to create, %2 to update, nothing written").arg(toCreate).arg(toUpdate) << Qt::endl;
         return kExitOk;
     }
 
     tool.makeWorkspace();
-    for (qsizetype i = 0; i < checked.rows.size(); ++i) {
-        const PlanRow &row = checked.rows.at(i);
-        const QString folder = joinPath(tool.state.Dir_Projects, row.name);
-        QString stopped;
-        if (!row.exists) {
-            const NewConfigurationResult created = createConfiguration(tool.state.Dir_Projects, row.name);
-            if (created != NewConfigurationResult::Created) {
-                error = QDir::toNativeSeparators(folder) + QStringLiteral(": ") + tool.state.text(messageIndex(created));
-                stopped = QStringLiteral("its folder could not be created");
-            }
-        } else {
-            QDir().mkpath(joinPath(folder, kBinFolder)); // a configuration's image lives there
-        }
-        if (stopped.isEmpty() && !saveParameterFile(joinPath(folder, kParGenFile), row.values, &error))
-            stopped = row.exists ? QStringLiteral("it was left as it was") : QStringLiteral("its folder was created, its files were not");
-        if (stopped.isEmpty() && !writeFileAtomic(imageFilePathIn(folder), images.at(i), &error))
-            stopped = QStringLiteral("its ParGen.xml was written, its image was not");
-        if (!stopped.isEmpty()) {
-            printSummary(tool.out, checked.rows.mid(0, i), images);
-            tool.out.flush();
-            tool.fail(kExitUsage, error);
-            return tool.fail(kExitUsage, QStringLiteral("stopped at %1:%2 (\"%3\"): %4; %5 before it written, %6 after it not")
-                                             .arg(plan)
-                                             .arg(row.line)
-                                             .arg(row.name, stopped, counted(i, "configuration", "configurations"))
-                                             .arg(checked.rows.size() - i - 1));
+    const QList<RowWrite> writes = writeRows(tool.state, checked.rows, images);
+    QList<PlanRow> writtenRows;
+    QList<QByteArray> writtenImages;
+    qsizetype failed = 0;
+    for (qsizetype i = 0; i < writes.size(); ++i) {
+        if (writes.at(i).outcome == RowWrite::Written) {
+            writtenRows << checked.rows.at(i);
+            writtenImages << images.at(i);
+        } else if (writes.at(i).outcome == RowWrite::Failed) {
+            ++failed;
         }
     }
-    printSummary(tool.out, checked.rows, images);
-    tool.out << QStringLiteral("%1 created, %2 updated").arg(toCreate).arg(checked.rows.size() - toCreate) << Qt::endl;
-    return kExitOk;
+    printSummary(tool.out, writtenRows, writtenImages);
+    if (failed == 0) {
+        tool.out << QStringLiteral("%1 created, %2 updated").arg(toCreate).arg(toUpdate) << Qt::endl;
+        return kExitOk;
+    }
+    tool.out.flush();
+    for (qsizetype i = 0; i < writes.size(); ++i) {
+        if (writes.at(i).outcome != RowWrite::Failed)
+            continue;
+        tool.fail(kExitUsage, writes.at(i).error);
+        tool.fail(kExitUsage, QStringLiteral("%1:%2 (\"%3\"): %4").arg(plan).arg(checked.rows.at(i).line).arg(checked.rows.at(i).name, writes.at(i).what));
+    }
+    return tool.fail(kExitUsage, QStringLiteral("%1: writing stopped: %2 written (the summary lists them), %3 failed, %4 not written")
+                                     .arg(plan, counted(writtenRows.size(), "configuration", "configurations"))
+                                     .arg(failed)
+                                     .arg(writes.size() - writtenRows.size() - failed));
 }
 
 int cmdExport(ToolContext &tool)
