@@ -4,24 +4,13 @@
 #include "params/ParameterFile.h"
 #include "support/LocalHttpServer.h"
 #include "support/TestSupport.h"
+#include "support/ToolProcess.h"
 #include "update/UpdateJob.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
-
-namespace {
-
-using Run = ToolRun;
-
-Run tool(const QStringList &arguments, const QMap<QString, QString> &environment = {})
-{
-    return runToolExecutable(arguments, environment);
-}
-
-} // namespace
 
 class TestTool : public QObject {
     Q_OBJECT
@@ -137,7 +126,7 @@ void TestTool::jobAsTheUpdateWindowWritesIt()
     QFETCH(int, option);
     QFETCH(bool, readBack);
     TestWorkspace ws;
-    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/Line 1/bin"))));
+    ws.writeFile(QStringLiteral("PROJECTS/Line 1/bin/bank.bin"), "image");
     QStringList arguments{"--workspace", ws.dir.path(), "job", "Line 1", "--ip", ip, "--option", QString::number(option)};
     if (readBack)
         arguments << QStringLiteral("--read-back");
@@ -202,8 +191,14 @@ void TestTool::checkVersionAsksTheWebBase()
     QCOMPARE(server.requests().size(), 1);
     answer("200 OK", "VER. 1.200");
     QCOMPARE(tool({"check-version"}, {{"KV40812_WEB_BASE", server.base()}}).out, QByteArray("not newer\n"));
+    // A script must tell "not newer" from "no answer".
     answer("404 Not Found", "VER. 9.999");
-    QCOMPARE(tool({"check-version"}, {{"KV40812_WEB_BASE", server.base()}}).out, QByteArray("not newer\n"));
+    run = tool({"check-version"}, {{"KV40812_WEB_BASE", server.base()}});
+    QCOMPARE(run.code, 3);
+    QCOMPARE(run.out, QByteArray("unknown: the server answered with HTTP status 404\n"));
+    run = tool({"check-version"}, {{"KV40812_WEB_BASE", QStringLiteral("http://127.0.0.1:%1").arg(LocalHttpServer::closedPort())}});
+    QCOMPARE(run.code, 3);
+    QVERIFY2(run.out.startsWith("unknown: ") && run.out.size() > 10, run.out.constData());
 }
 
 void TestTool::showPrintsWhatTheEditorLoads()
@@ -262,7 +257,9 @@ void TestTool::setRefusesAndChangesNothing_data()
     QTest::newRow("unknown item") << QStringList{"Serial_Baud=9601"} << 2 << "3 (9600)";
     QTest::newRow("index past the list") << QStringList{"Serial_Parity=3"} << 2 << "2 (EVEN)";
     QTest::newRow("flag") << QStringList{"ModbusTCPSlave_En_GAT=yes"} << 2 << "1 or 0";
-    QTest::newRow("no equals sign") << QStringList{"Serial_Baud"} << 2 << "unknown parameter";
+    QTest::newRow("no equals sign") << QStringList{"Serial_Baud"} << 2 << "Serial_Baud: the value is missing";
+    QTest::newRow("a character XML cannot hold") << QStringList{QStringLiteral("Serial_TimeOut_RX=5\u0001")} << 1
+                                                 << "Serial_TimeOut_RX: the character U+0001 cannot be stored";
 }
 
 void TestTool::setRefusesAndChangesNothing()

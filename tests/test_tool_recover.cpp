@@ -2,6 +2,7 @@
 #include "params/ImageImport.h"
 #include "params/ParameterFile.h"
 #include "support/TestSupport.h"
+#include "support/ToolProcess.h"
 
 #include <QDate>
 #include <QDir>
@@ -13,9 +14,9 @@
 namespace {
 
 // The tool on a workspace, with the workspace option after the command's own arguments.
-ToolRun tool(const TestWorkspace &ws, QStringList arguments)
+Run tool(const TestWorkspace &ws, QStringList arguments)
 {
-    return runToolExecutable(arguments << QStringLiteral("--workspace") << ws.dir.path());
+    return tool(arguments << QStringLiteral("--workspace") << ws.dir.path());
 }
 
 QByteArray parGenWith(const QString &changes)
@@ -69,7 +70,7 @@ void TestToolRecover::importWritesWhatComposesBack()
     const QByteArray image = composedImage(parGen);
     ws.writeFile(QStringLiteral("read-back.bin"), image);
 
-    const ToolRun run = runToolExecutable({"--workspace", ws.dir.path(), "import", ws.path("read-back.bin"), "Recovered"});
+    const Run run = tool({"--workspace", ws.dir.path(), "import", ws.path("read-back.bin"), "Recovered"});
     QVERIFY2(run.code == 0, qPrintable(run.err));
     const QString written = ws.path(QStringLiteral("PROJECTS/Recovered/ParGen.xml"));
     QCOMPARE(run.out, QDir::toNativeSeparators(written).toUtf8() + '\n');
@@ -121,7 +122,7 @@ void TestToolRecover::importRefusesAndKeepsFiles()
     if (imageChanges != u"missing")
         ws.writeFile(QStringLiteral("device.bin"), image);
 
-    const ToolRun run = tool(ws, {"import", ws.path("device.bin"), target});
+    const Run run = tool(ws, {"import", ws.path("device.bin"), target});
     QCOMPARE(run.code, code);
     QVERIFY2(run.err.startsWith(QStringLiteral("kv40812-tool: ")) && run.err.contains(message), qPrintable(run.err));
     QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/Existing/ParGen.xml")), original);
@@ -130,7 +131,7 @@ void TestToolRecover::importRefusesAndKeepsFiles()
 
     if (target == u"Existing" && code == 1 && message.contains(u"--force")) {
         // --force may stand anywhere; then the image's parameters replace the file.
-        const ToolRun forced = runToolExecutable({"--force", "import", "--workspace", ws.dir.path(), ws.path("device.bin"), target});
+        const Run forced = tool({"--force", "import", "--workspace", ws.dir.path(), ws.path("device.bin"), target});
         QVERIFY2(forced.code == 0, qPrintable(forced.err));
         QVERIFY(ws.readFile(QStringLiteral("PROJECTS/Existing/ParGen.xml")).contains("<ModbusSlave_ID_Device>9<"));
     }
@@ -141,19 +142,19 @@ void TestToolRecover::importOfTheInitialImage()
     TestWorkspace ws;
     ws.writeFile(QStringLiteral("initial.bin"), composedImage(std::nullopt));
 
-    const ToolRun created = tool(ws, {"import", ws.path("initial.bin"), "Fresh"});
+    const Run created = tool(ws, {"import", ws.path("initial.bin"), "Fresh"});
     QCOMPARE(created.code, 0);
     QVERIFY(QFileInfo(ws.path(QStringLiteral("PROJECTS/Fresh/bin"))).isDir());
     QVERIFY(!QFileInfo::exists(ws.path(QStringLiteral("PROJECTS/Fresh/ParGen.xml"))));
     QVERIFY(created.out.contains("no ParGen.xml"));
 
     makeConfiguration(ws, QStringLiteral("Used"), parGenWith({}));
-    const ToolRun refused = tool(ws, {"import", ws.path("initial.bin"), "Used"});
+    const Run refused = tool(ws, {"import", ws.path("initial.bin"), "Used"});
     QCOMPARE(refused.code, 1);
     QVERIFY2(refused.err.contains(QStringLiteral("--force removes it")), qPrintable(refused.err));
     QVERIFY(QFileInfo::exists(ws.path(QStringLiteral("PROJECTS/Used/ParGen.xml"))));
 
-    const ToolRun removed = tool(ws, {"import", ws.path("initial.bin"), "Used", "--force"});
+    const Run removed = tool(ws, {"import", ws.path("initial.bin"), "Used", "--force"});
     QCOMPARE(removed.code, 0);
     QVERIFY(!QFileInfo::exists(ws.path(QStringLiteral("PROJECTS/Used/ParGen.xml"))));
     QVERIFY(removed.out.startsWith("removed " + QDir::toNativeSeparators(ws.path("PROJECTS/Used/ParGen.xml")).toUtf8()));
@@ -219,7 +220,7 @@ void TestToolRecover::diff()
 
     // Files by path, configurations by name.
     const auto side = [&ws](const QString &s) { return s.contains(u'.') ? ws.path(s) : s; };
-    const ToolRun run = runToolExecutable({"diff", side(a), "--workspace", ws.dir.path(), side(b)});
+    const Run run = tool({"diff", side(a), "--workspace", ws.dir.path(), side(b)});
     QCOMPARE(run.code, code);
     QCOMPARE(QString::fromUtf8(run.out), out);
     QCOMPARE(run.err.isEmpty(), code != 2);
@@ -233,10 +234,10 @@ void TestToolRecover::report()
     // A name that is markup, valid values and a composed image; a broken rule and no image.
     makeConfiguration(ws, QStringLiteral("<script>"), parGenWith("Serial_Baud=3;Serial_Send_Type=1"));
     QCOMPARE(tool(ws, {"image", "<script>"}).code, 0);
-    makeConfiguration(ws, QStringLiteral("Line & Co"), parGenWith("ModbusSlave_ID_Device=0;ModbusTCPSlave_En_GAT=1"));
+    makeConfiguration(ws, QStringLiteral("Line & Co"), parGenWith("ModbusSlave_ID_Device=0;ModbusTCPSlave_En_GAT=1;ModbusTCPSlave_IP4=255"));
 
     const QDate before = QDate::currentDate();
-    const ToolRun run = tool(ws, {"report", "<script>", "--language", "Test", "Line & Co", "--output", ws.path("sheet.html")});
+    const Run run = tool(ws, {"report", "<script>", "--language", "Test", "Line & Co", "--output", ws.path("sheet.html")});
     const QDate after = QDate::currentDate();
     QVERIFY2(run.code == 0, qPrintable(run.err));
     const QString html = QString::fromUtf8(ws.readFile(QStringLiteral("sheet.html")));
@@ -264,6 +265,7 @@ void TestToolRecover::report()
     QVERIFY(first.contains(QStringLiteral("<td>Zahl im Steuerwort</td>")));
     QVERIFY(!first.contains(QStringLiteral("End Character</th>")) && !first.contains(QStringLiteral("Num Bytes to Send")));
     QVERIFY(first.contains(QStringLiteral("All validation rules pass.")));
+    QVERIFY(first.contains(QStringLiteral("No network warnings.")));
     const quint32 checksum = qFromLittleEndian<quint32>(ws.readFile(QStringLiteral("PROJECTS/<script>/bin/bank.bin")).constData() + 0x7FC);
     QVERIFY(first.contains(QStringLiteral("Checksum %1 ").arg(checksum)));
 
@@ -272,9 +274,11 @@ void TestToolRecover::report()
     QVERIFY(second.contains(QStringLiteral("<tr><th>End Character</th><td>13</td></tr>")));
     QVERIFY(second.contains(QStringLiteral("<tr><th>GATEWAY</th><td>&#x2611; 192.168.0.1</td></tr>")));
     QVERIFY(second.contains(QStringLiteral("<p>not composed</p>")));
+    QVERIFY2(second.contains(QStringLiteral("<li>the address 192.168.0.255 is the broadcast address of its subnet 192.168.0.0/24</li>")),
+             qPrintable(second));
 
     // Without --output the sheet goes to stdout.
-    const ToolRun toStdout = tool(ws, {"report", "Line & Co"});
+    const Run toStdout = tool(ws, {"report", "Line & Co"});
     QCOMPARE(toStdout.code, 0);
     QVERIFY(toStdout.out.startsWith("<!DOCTYPE html>"));
 }
@@ -286,7 +290,7 @@ void TestToolRecover::reportOfWhatCannotBeRead()
     makeConfiguration(ws, QStringLiteral("Fine"), parGenWith({}));
     for (const QStringList &arguments : {QStringList{"report"}, QStringList{"report", "Fine", "Nowhere"},
                                           QStringList{"report", "Fine", "Broken", "--output", ws.path("sheet.html")}}) {
-        const ToolRun run = tool(ws, arguments);
+        const Run run = tool(ws, arguments);
         QCOMPARE(run.code, 2);
         QVERIFY(run.out.isEmpty());
     }

@@ -93,12 +93,15 @@ bool isNewerVersion(const QString &answer)
     return mine != -1 && theirs != -1 && theirs > mine;
 }
 
-QString fetchVersionAnswer(const VersionCheckRequest &request)
+QString fetchVersionAnswer(const VersionCheckRequest &request, QString *failure)
 {
     initialiseCurlOnce();
     CURL *curl = curl_easy_init();
-    if (!curl)
+    if (!curl) {
+        if (failure)
+            *failure = QStringLiteral("the HTTP client could not start");
         return QString();
+    }
 
     Transfer transfer;
     transfer.limit = request.maxBodyBytes;
@@ -132,6 +135,14 @@ QString fetchVersionAnswer(const VersionCheckRequest &request)
     curl_easy_cleanup(curl);
 
     const bool read = result == CURLE_OK || (result == CURLE_WRITE_ERROR && transfer.capped);
+    if (failure) {
+        if (!read)
+            *failure = QString::fromUtf8(curl_easy_strerror(result));
+        else if (status < 200 || status > 299)
+            *failure = QStringLiteral("the server answered with HTTP status %1").arg(status);
+        else
+            failure->clear();
+    }
     if (!read || status < 200 || status > 299)
         return QString();
     return QString::fromLatin1(transfer.body);
@@ -140,6 +151,14 @@ QString fetchVersionAnswer(const VersionCheckRequest &request)
 bool Check_Version(const VersionCheckRequest &request)
 {
     return isNewerVersion(fetchVersionAnswer(request));
+}
+
+std::optional<bool> checkVersionAnswered(const VersionCheckRequest &request, QString *failure)
+{
+    const QString answer = fetchVersionAnswer(request, failure);
+    if (!failure->isEmpty())
+        return std::nullopt;
+    return isNewerVersion(answer);
 }
 
 QFuture<bool> startVersionCheck(const VersionCheckRequest &request)

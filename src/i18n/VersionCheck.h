@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <memory>
+#include <optional>
 
 // The question to the maker's web server: which version of this program is published.
 struct VersionCheckRequest {
@@ -30,11 +31,16 @@ qint32 Conv_Version(const QString &Ver_str);
 bool isNewerVersion(const QString &answer);
 
 // One HTTP/1.0 GET; the body of a 2xx answer, or an empty text on any failure
-// (transport, time-out, status other than 2xx, redirection, body over the limit).
-QString fetchVersionAnswer(const VersionCheckRequest &request);
+// (transport, time-out, status other than 2xx, redirection, body over the limit), whose
+// reason goes to `failure` when given (empty when the server answered).
+QString fetchVersionAnswer(const VersionCheckRequest &request, QString *failure = nullptr);
 
 // Blocks for the request; never fails, any failure is "no newer version".
 bool Check_Version(const VersionCheckRequest &request = VersionCheckRequest());
+
+// As Check_Version, but a script must tell "not newer" from "no answer": nothing, with the
+// reason in `failure`, when the server did not answer.
+std::optional<bool> checkVersionAnswered(const VersionCheckRequest &request, QString *failure);
 
 // Check_Version on a worker thread; the caller watches the future.
 QFuture<bool> startVersionCheck(const VersionCheckRequest &request = VersionCheckRequest());

@@ -79,8 +79,7 @@ QString sectionHtml(const SheetSection &section, const TextTable &texts)
     html += section.brokenRule
                 ? QStringLiteral("<p class=\"broken\">%1</p>\n").arg(escaped(texts.text(*section.brokenRule)))
                 : QStringLiteral("<p class=\"pass\">All validation rules pass.</p>\n");
-    if (section.networkWarnings)
-        html += networkWarningsHtml(*section.networkWarnings);
+    html += networkWarningsHtml(section.networkWarnings);
     html += QStringLiteral("<h2>Image</h2>\n<p>%1</p>\n</section>\n").arg(escaped(section.image));
     return html;
 }

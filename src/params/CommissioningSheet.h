@@ -17,7 +17,7 @@ struct SheetSection {
     bool hasParameterFile = false;    // else `values` are the defaults the editor shows
     ParameterValues values;
     std::optional<int> brokenRule;    // text index of the first broken rule's message
-    std::optional<QStringList> networkWarnings; // nothing: not checked, so no such part
+    QStringList networkWarnings;      // the network sanity warnings, one text each
     QString image;                    // the image's checksum line, or "not composed"
 };
 

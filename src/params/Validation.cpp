@@ -76,3 +76,12 @@ std::optional<int> firstBrokenRule(const ParameterValues &values)
     }
     return std::nullopt;
 }
+
+Param::Id ruleField(int text)
+{
+    for (const RangeRule &rule : kRangeRules) {
+        if (rule.text == text)
+            return rule.field;
+    }
+    return Param::Serial_Serial;
+}

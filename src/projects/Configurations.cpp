@@ -5,6 +5,7 @@
 #include "core/XmlLookup.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -35,19 +36,30 @@ bool isSafeConfigurationName(const QString &name)
     });
 }
 
-NewConfigurationResult createConfiguration(const QString &dirProjects, const QString &name)
+NewConfigurationResult newConfigurationVerdict(const QString &dirProjects, const QString &name)
 {
     if (name.isEmpty())
         return NewConfigurationResult::EmptyName;
     // Checked before existence: "." and ".." always exist, and "a/b" would land inside "a".
     if (!isSafeConfigurationName(name))
         return NewConfigurationResult::NotCreatable;
-    const QString folder = joinPath(dirProjects, name);
-    if (QFileInfo(folder).isDir())
+    const QFileInfo folder(joinPath(dirProjects, name));
+    if (folder.isDir())
         return NewConfigurationResult::Exists;
+    constexpr qsizetype kMaxFolderNameBytes = 255;
+    if (folder.exists() || QFile::encodeName(name).size() > kMaxFolderNameBytes)
+        return NewConfigurationResult::NotCreatable;
+    return NewConfigurationResult::Created;
+}
+
+NewConfigurationResult createConfiguration(const QString &dirProjects, const QString &name)
+{
+    const NewConfigurationResult verdict = newConfigurationVerdict(dirProjects, name);
+    if (verdict != NewConfigurationResult::Created)
+        return verdict;
     if (!QDir(dirProjects).mkdir(name))
         return NewConfigurationResult::NotCreatable;
-    QDir().mkpath(joinPath(folder, kBinFolder));
+    QDir().mkpath(joinPath(joinPath(dirProjects, name), kBinFolder));
     return NewConfigurationResult::Created;
 }
 

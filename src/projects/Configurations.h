@@ -21,6 +21,11 @@ int messageIndex(NewConfigurationResult result);
 // no leading dot (hidden, and "." or ".."), no control character, nothing XML cannot hold.
 bool isSafeConfigurationName(const QString &name);
 
+// What createConfiguration would answer, without creating anything: Created when the name may
+// be created. Beyond the three rules it foresees what the file system would refuse (a file of
+// that name, a name longer than a folder name may be), so that a plan can be checked whole.
+NewConfigurationResult newConfigurationVerdict(const QString &dirProjects, const QString &name);
+
 // Checks `name` as typed (not trimmed) and creates its folder with the `bin` folder inside.
 // A `bin` folder that cannot be created is not reported: the image write reports it later.
 NewConfigurationResult createConfiguration(const QString &dirProjects, const QString &name);

@@ -3,9 +3,10 @@
 
 #include "core/AppState.h"
 #include "core/Constants.h"
-#include "core/IntegerConversion.h"
-#include "core/Workspace.h"
+#include "core/XmlLookup.h"
+#include "params/NetworkRules.h"
 #include "params/ParameterFile.h"
+#include "params/ParameterText.h"
 #include "params/Validation.h"
 #include "projects/Configurations.h"
 
@@ -14,61 +15,39 @@
 
 namespace {
 
-bool applyAssignment(const ToolContext &tool, ParameterValues &values, const QString &assignment, QString *error)
+// Exit code and message of an assignment that cannot be applied; kExitOk when it was.
+int applyAssignment(const ToolContext &tool, ParameterValues &values, const QString &assignment, QString *error)
 {
     const qsizetype equals = assignment.indexOf(u'=');
-    const ParameterDef *def = equals > 0 ? findParameter(assignment.left(equals)) : nullptr;
+    const QString key = equals < 0 ? assignment : assignment.left(equals);
+    const ParameterDef *def = findParameter(key);
     if (!def) {
         QStringList keys;
         for (const ParameterDef &p : parameterSet())
             keys << p.key;
-        *error = QStringLiteral("unknown parameter \"%1\"; the parameters are: %2")
-                     .arg(assignment.left(equals), keys.join(QStringLiteral(", ")));
-        return false;
+        *error = QStringLiteral("unknown parameter \"%1\"; the parameters are: %2").arg(key, keys.join(QStringLiteral(", ")));
+        return kExitUsage;
+    }
+    if (equals < 0) {
+        *error = QStringLiteral("%1: the value is missing (write %1=VALUE)").arg(key);
+        return kExitUsage;
     }
     const QString value = assignment.mid(equals + 1);
-    switch (def->kind) {
-    case ParameterKind::Number:
-        values[def->id] = value;
-        return true;
-    case ParameterKind::Flag:
-        if (value != u"0" && value != u"1") {
-            *error = QStringLiteral("%1 is a flag: 1 or 0").arg(def->key);
-            return false;
-        }
-        values[def->id] = value;
-        return true;
-    case ParameterKind::Choice: {
-        const QStringList items = choiceItems(*def, tool.state.Text_Table);
-        qsizetype index = items.indexOf(value);
-        if (index < 0) {
-            const std::optional<qint32> number = toInteger(value);
-            if (number && *number >= 0 && *number < items.size())
-                index = *number;
-        }
-        if (index < 0) {
-            QStringList choices;
-            for (qsizetype i = 0; i < items.size(); ++i)
-                choices << QStringLiteral("%1 (%2)").arg(i).arg(items.at(i));
-            *error = QStringLiteral("%1 takes one of: %2").arg(def->key, choices.join(QStringLiteral(", ")));
-            return false;
-        }
-        values[def->id] = QString::number(index);
-        return true;
+    const std::optional<QString> stored = storedValueOf(*def, value, tool.state.Text_Table, error);
+    if (!stored) {
+        *error = def->key + QStringLiteral(": ") + *error;
+        // A character no parameter file can hold is a refusal, not a misspelt item.
+        return isXmlText(value) ? kExitUsage : kExitRefused;
     }
-    }
-    return false;
+    values[def->id] = *stored;
+    return kExitOk;
 }
 
 } // namespace
 
 int createNamedConfiguration(ToolContext &tool, const QString &name)
 {
-    QDir().mkpath(tool.state.Dir_Exe); // a new workspace, as the configurator makes it
-    createWorkspaceFolders(tool.state);
-    QString copyError;
-    if (!copyShippedLanguages(shippedLanguagesFolder(tool.executableDir), tool.state.Dir_Language, &copyError))
-        tool.err << "kv40812-tool: warning: " << copyError << Qt::endl;
+    tool.makeWorkspace();
     const NewConfigurationResult result = createConfiguration(tool.state.Dir_Projects, name);
     if (result != NewConfigurationResult::Created)
         return tool.fail(kExitRefused, tool.state.text(messageIndex(result)));
@@ -88,6 +67,7 @@ int cmdNew(ToolContext &tool)
 int cmdList(ToolContext &tool)
 {
     tool.expectArguments(0, "no arguments");
+    tool.expectWorkspace();
     for (const QString &name : Load_Existing_Configuration(tool.state.Dir_Projects))
         tool.out << name << Qt::endl;
     return kExitOk;
@@ -114,8 +94,8 @@ int cmdSet(ToolContext &tool)
         return kExitUsage;
     for (const QString &assignment : tool.line.arguments.mid(1)) {
         QString error;
-        if (!applyAssignment(tool, values, assignment, &error))
-            return tool.fail(kExitUsage, error);
+        if (const int code = applyAssignment(tool, values, assignment, &error); code != kExitOk)
+            return tool.fail(code, error);
     }
     if (const std::optional<int> broken = firstBrokenRule(values))
         return tool.fail(kExitRefused, tool.state.text(*broken));
@@ -131,10 +111,10 @@ int cmdValidate(ToolContext &tool)
     ParameterValues values;
     if (!tool.loadValues(tool.parameterFileOf(tool.line.arguments.first()), &values))
         return kExitUsage;
-    if (const std::optional<int> broken = firstBrokenRule(values)) {
-        tool.out << tool.state.text(*broken) << Qt::endl;
-        return kExitRefused;
-    }
-    tool.out << "OK" << Qt::endl;
-    return kExitOk;
+    const std::optional<int> broken = firstBrokenRule(values);
+    tool.out << (broken ? tool.state.text(*broken) : QStringLiteral("OK")) << Qt::endl;
+    const QList<NetworkWarning> warnings = networkWarnings(values);
+    for (const NetworkWarning &warning : warnings)
+        tool.warn(warning.message);
+    return broken || (tool.line.has(QStringLiteral("--strict")) && !warnings.isEmpty()) ? kExitRefused : kExitOk;
 }

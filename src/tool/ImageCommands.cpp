@@ -4,12 +4,25 @@
 #include "core/AppState.h"
 #include "core/FileIO.h"
 #include "params/ConfigImage.h"
+#include "params/Validation.h"
 
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
+
+namespace {
+// Update Device composes whatever the file holds; the tool composes it too, but says so.
+void warnOfBrokenRule(ToolContext &tool, const QString &parGenFile)
+{
+    ParameterValues values;
+    if (!loadParameterFile(parGenFile, &values, nullptr))
+        return;
+    if (const std::optional<int> broken = firstBrokenRule(values))
+        tool.warn(tool.state.text(*broken));
+}
+} // namespace
 
 int cmdImage(ToolContext &tool)
 {
@@ -25,6 +38,7 @@ int cmdImage(ToolContext &tool)
         QByteArray parGen;
         if (!readWholeFile(input, &parGen, &error) || !composeImage(parGen, input, &image, &error))
             return tool.fail(kExitUsage, error);
+        warnOfBrokenRule(tool, input);
     } else {
         tool.expectArguments(1, "one configuration");
         // Exactly as Update Device composes it.
@@ -33,6 +47,7 @@ int cmdImage(ToolContext &tool)
         if (!Compose_Image(tool.state, &error))
             return tool.fail(kExitUsage, error);
         image = tool.state.Image_Buffer.left(tool.state.Image_Length);
+        warnOfBrokenRule(tool, tool.state.ParGen_File);
     }
     const QString target = output.isEmpty() ? imageFilePath(tool.state) : output;
     if (!writeFileAtomic(target, image, &error))

@@ -6,6 +6,7 @@
 #include "core/FileIO.h"
 #include "params/CommissioningSheet.h"
 #include "params/ConfigImage.h"
+#include "params/NetworkRules.h"
 #include "params/Validation.h"
 
 #include <QDir>
@@ -14,11 +15,13 @@
 
 namespace {
 
-// The network sanity warnings of a parameter set, one text each. Nothing while the sheet has
-// no network rules to run: the section then leaves its network part out.
-std::optional<QStringList> networkWarningTexts(const ParameterValues &)
+// The network sanity warnings of a parameter set, one text each.
+QStringList networkWarningTexts(const ParameterValues &values)
 {
-    return std::nullopt;
+    QStringList texts;
+    for (const NetworkWarning &warning : networkWarnings(values))
+        texts << warning.message;
+    return texts;
 }
 
 // The stored image's checksum, and whether the parameters still compose to it.

@@ -23,7 +23,9 @@ Commands:
   list                           print the configurations, one a line
   show PROJECT                   print the 33 parameters as KEY=VALUE
   set PROJECT KEY=VALUE...       change parameters, check them and save
-  validate PROJECT|FILE          check a configuration's parameters
+  validate PROJECT|FILE [--strict]
+                                 check a configuration's parameters, warn of odd
+                                 addresses (--strict: a warning fails too)
   image PROJECT [--output FILE]  compose the configuration image (default PROJECT/bin/bank.bin)
   image --input FILE --output FILE
                                  compose the image of a loose parameter file
@@ -31,7 +33,12 @@ Commands:
   job PROJECT --ip A.B.C.D --option 0|1|2 [--read-back]
                                  write the update job Ethernet_Update.xml
   texts                          print the text table as a language file
-  check-version                  ask the maker's server for a newer version
+  check-version                  ask the maker's server for a newer version:
+                                 newer, not newer, or unknown: REASON (exit 3)
+  batch PLAN.csv [--dry-run] [--strict]
+                                 create or update configurations from a plan
+  export [PROJECT...] [--output FILE]
+                                 write configurations as a plan for batch
   import IMAGE PROJECT [--force] recover PROJECT's ParGen.xml from an image
                                  (PROJECT is created when missing; --force
                                  replaces an existing ParGen.xml)
@@ -43,11 +50,26 @@ Commands:
                                  write a commissioning sheet (one HTML page)
                                  of the configurations, to stdout or FILE
 
+job --option: 0 firmware and configuration, 1 firmware, 2 configuration. Options
+0 and 2 send PROJECT/bin/bank.bin, which image composes: run image first.
+
+A plan is CSV text, comma- or semicolon-delimited, in UTF-8. Its first row names
+the columns: Name, and any of the 33 parameter keys as ParGen.xml names them (show
+lists them), in any order. Each further row is one configuration: the one of that
+name is updated, or a new one is created. A cell holds a value as set takes it:
+an item text or index for a choice, 1 or 0 for a flag, the text for a number. An
+empty cell keeps the value (a new configuration's default); "" sets an empty text.
+The whole plan is checked first and nothing is written if anything is wrong.
+Odd addresses (see validate) are warnings; --strict makes them errors.
+
+Options may stand before or after the command and its arguments.
 PROJECT is a configuration's name in the workspace, or the path of its folder.
---workspace defaults to the configurator's own workspace; --language takes the
-texts of messages (and of the sheet's captions) from LANGUAGE/NAME.lng.
-Exit codes: 0 done, 1 refused (a rule, a name, a bad image), 2 wrong usage or a
-file that cannot be read or written.
+--language takes the texts of messages (and of the sheet's captions) from
+LANGUAGE/NAME.lng.
+--workspace defaults to $KV40812_WORKSPACE, else the tool's own folder when it is
+writable, else the per-user data folder; the configurator uses the same one.
+Exit codes: 0 done, 1 refused (a rule, a name, a bad image, a plan with errors),
+2 wrong usage or a file that cannot be read or written, 3 no answer.
 
 import writes the parameter set whose file composes back to the image, byte for
 byte, and refuses an image that no parameter file gives. Where the image holds
@@ -70,7 +92,8 @@ const QStringList kOptionsWithValue = {QStringLiteral("--workspace"), QStringLit
                                        QStringLiteral("--output"), QStringLiteral("--input"),
                                        QStringLiteral("--ip"), QStringLiteral("--option")};
 const QStringList kFlags = {QStringLiteral("--json"), QStringLiteral("--read-back"), QStringLiteral("--help"),
-                            QStringLiteral("-h"), QStringLiteral("--force")};
+                            QStringLiteral("-h"), QStringLiteral("--force"), QStringLiteral("--dry-run"),
+                            QStringLiteral("--strict")};
 
 CommandLine parse(const QStringList &arguments)
 {
@@ -130,12 +153,15 @@ int dispatch(ToolContext &tool)
         {QStringLiteral("job"), cmdJob},
         {QStringLiteral("check-version"), cmdCheckVersion},
         {QStringLiteral("texts"), cmdTexts},
+        {QStringLiteral("batch"), cmdBatch},
+        {QStringLiteral("export"), cmdExport},
         {QStringLiteral("import"), cmdImport},
         {QStringLiteral("diff"), cmdDiff},
         {QStringLiteral("report"), cmdReport},
     };
     if (tool.line.help) {
-        tool.out << kUsage;
+        tool.out << kUsage << "The default workspace here: "
+                 << QDir::toNativeSeparators(resolveWorkspace({QString()}, tool.executableDir)) << Qt::endl;
         return kExitOk;
     }
     if (tool.line.command.isEmpty())
@@ -155,6 +181,27 @@ int ToolContext::fail(int code, const QString &message)
 {
     printError(err, message);
     return code;
+}
+
+void ToolContext::warn(const QString &message)
+{
+    printError(err, QStringLiteral("warning: ") + message);
+}
+
+void ToolContext::expectWorkspace() const
+{
+    if (!QFileInfo(state.Dir_Projects).isDir())
+        throw UsageError{QStringLiteral("no workspace at %1: it has no %2 folder")
+                             .arg(QDir::toNativeSeparators(state.Dir_Exe), kProjectsFolder)};
+}
+
+void ToolContext::makeWorkspace()
+{
+    QDir().mkpath(state.Dir_Exe);
+    createWorkspaceFolders(state);
+    QString error;
+    if (!copyShippedLanguages(shippedLanguagesFolder(executableDir), state.Dir_Language, &error))
+        warn(error);
 }
 
 void ToolContext::expectArguments(qsizetype count, const char *what) const

@@ -14,6 +14,7 @@ enum ToolExit {
     kExitOk = 0,
     kExitRefused = 1, // a refusal the user can correct: a rule, a name, a bad image
     kExitUsage = 2,   // wrong usage, or a file that cannot be read or written
+    kExitUnknown = 3, // no answer to a question that needs one (check-version)
 };
 
 // Wrong usage; the dispatcher prints it and ends with kExitUsage.
@@ -42,6 +43,12 @@ struct ToolContext {
 
     // Prints "kv40812-tool: message" on stderr and returns the exit code.
     int fail(int code, const QString &message);
+    // Prints "kv40812-tool: warning: message" on stderr.
+    void warn(const QString &message);
+    // Throws a UsageError unless the workspace has its PROJECTS folder (a mistyped --workspace).
+    void expectWorkspace() const;
+    // Creates the workspace's folders and its shipped languages where missing, as the configurator does.
+    void makeWorkspace();
     // Throws a UsageError unless the command got exactly `count` plain arguments.
     void expectArguments(qsizetype count, const char *what) const;
     // A configuration's name in the workspace, or the path of its folder.
@@ -66,6 +73,8 @@ int cmdTexts(ToolContext &tool);
 int cmdImport(ToolContext &tool);
 int cmdDiff(ToolContext &tool);
 int cmdReport(ToolContext &tool);
+int cmdBatch(ToolContext &tool);
+int cmdExport(ToolContext &tool);
 
 // Creates the configuration `name` under PROJECTS as new does, in a workspace made on demand;
 // on a refusal prints the dialog's message and returns its exit code, else kExitOk.

@@ -3,9 +3,11 @@
 
 #include "core/Comon.h"
 #include "i18n/VersionCheck.h"
+#include "params/ConfigImage.h"
 #include "update/UpdateJob.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTextStream>
 
 int cmdJob(ToolContext &tool)
@@ -21,6 +23,12 @@ int cmdJob(ToolContext &tool)
     if (option != u"0" && option != u"1" && option != u"2")
         throw UsageError{QStringLiteral("--option is 0 (firmware + configuration), 1 (firmware) or 2 (configuration)")};
     job.option = option.toInt();
+    // The update window only ever runs after Update Device composed the image; the tool does not
+    // compose behind the user's back, so a job must not point at an image that is not there.
+    const QString image = imageFilePathIn(job.projectDir);
+    if (job.option != 1 && !QFileInfo(image).isFile())
+        return tool.fail(kExitRefused, QStringLiteral("%1: no configuration image to send (run: kv40812-tool image \"%2\")")
+                                           .arg(QDir::toNativeSeparators(image), tool.line.arguments.first()));
     // The address as the update window holds it: four fields joined by dots, each as typed.
     const QString ip = tool.line.value(QStringLiteral("--ip"));
     job.addressParts = ip.split(u'.');
@@ -37,6 +45,12 @@ int cmdJob(ToolContext &tool)
 int cmdCheckVersion(ToolContext &tool)
 {
     tool.expectArguments(0, "no arguments");
-    tool.out << (Check_Version() ? "newer" : "not newer") << Qt::endl;
+    QString failure;
+    const std::optional<bool> newer = checkVersionAnswered(VersionCheckRequest(), &failure);
+    if (!newer) {
+        tool.out << "unknown: " << failure << Qt::endl;
+        return kExitUnknown;
+    }
+    tool.out << (*newer ? "newer" : "not newer") << Qt::endl;
     return kExitOk;
 }

@@ -117,18 +117,3 @@ ParameterValues valuesWith(const QString &changes, QList<Param::Id> *changed)
     return values;
 }
 
-#ifdef KV_TOOL_PATH
-ToolRun runToolExecutable(const QStringList &arguments, const QMap<QString, QString> &environment)
-{
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove(QStringLiteral("KV40812_WORKSPACE"));
-    for (auto it = environment.begin(); it != environment.end(); ++it)
-        env.insert(it.key(), it.value());
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral(KV_TOOL_PATH), arguments);
-    if (!process.waitForFinished(30000))
-        qFatal("kv40812-tool did not end");
-    return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
-}
-#endif

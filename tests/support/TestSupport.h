@@ -74,11 +74,3 @@ QByteArray composedImage(const std::optional<QByteArray> &parGen);
 
 // "Key=Text;Key=Text" over the defaults; `changed` gets the keys in that order.
 ParameterValues valuesWith(const QString &changes, QList<Param::Id> *changed = nullptr);
-
-// One run of the real command-line tool, as a script would run it.
-struct ToolRun {
-    int code = -1;
-    QByteArray out;
-    QString err;
-};
-ToolRun runToolExecutable(const QStringList &arguments, const QMap<QString, QString> &environment = {});

@@ -1,0 +1,269 @@
+// The fleet commands: batch, export.
+#include "tool/Tool.h"
+
+#include "core/AppState.h"
+#include "core/Constants.h"
+#include "core/Csv.h"
+#include "core/FileIO.h"
+#include "params/ConfigImage.h"
+#include "params/FleetPlan.h"
+#include "params/ParameterFile.h"
+#include "projects/Configurations.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTextStream>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentMap>
+
+#include <algorithm>
+#include <atomic>
+#include <numeric>
+
+namespace {
+
+// The workspace's configurations as the editor loads them, and the New Configuration rules.
+PlanWorkspace workspaceOf(const AppState &state)
+{
+    PlanWorkspace workspace;
+    for (const QString &name : Load_Existing_Configuration(state.Dir_Projects)) {
+        PlanWorkspace::Configuration configuration{name, {}, {}};
+        loadParameterFile(joinPath(joinPath(state.Dir_Projects, name), kParGenFile), &configuration.values,
+                          &configuration.loadError);
+        workspace.configurations << configuration;
+    }
+    const QString dirProjects = state.Dir_Projects;
+    workspace.refusalOfNewName = [dirProjects](const QString &name) {
+        return messageIndex(newConfigurationVerdict(dirProjects, name));
+    };
+    return workspace;
+}
+
+void printProblems(QTextStream &err, const QString &plan, const QList<PlanProblem> &problems)
+{
+    for (const PlanProblem &problem : problems) {
+        err << plan;
+        if (problem.line > 0)
+            err << ':' << problem.line;
+        err << ": ";
+        if (problem.warning)
+            err << "warning: ";
+        else if (!problem.column.isEmpty())
+            err << problem.column << ": ";
+        err << problem.message << '\n';
+    }
+    err.flush();
+}
+
+// Name, address, Modbus ID, serial baud and checksum, read back from each image.
+void printSummary(QTextStream &out, const QList<PlanRow> &rows, const QList<QByteArray> &images)
+{
+    QList<QStringList> table{{QStringLiteral("Name"), QStringLiteral("IP address"), QStringLiteral("Modbus ID"),
+                              QStringLiteral("Serial baud"), QStringLiteral("Checksum")}};
+    for (qsizetype i = 0; i < rows.size() && i < images.size(); ++i) {
+        Config_Image image;
+        quint32 stored = 0;
+        quint32 computed = 0;
+        Parse_Image(images.at(i), &image, &stored, &computed);
+        const quint8 *ip = image.IP_Address;
+        const PortBlock &serial = (image.Serial_Flags & 1) ? image.RS232_Port : image.Serial_RS485_Port;
+        table << QStringList{rows.at(i).name,
+                             QStringLiteral("%1.%2.%3.%4").arg(ip[0]).arg(ip[1]).arg(ip[2]).arg(ip[3]),
+                             QString::number(image.ModbusSlave_ID), QString::number(serial.Baud),
+                             QString::number(stored)};
+    }
+    QList<qsizetype> widths(table.first().size(), 0);
+    for (const QStringList &line : table) {
+        for (qsizetype c = 0; c < line.size(); ++c)
+            widths[c] = std::max(widths[c], line.at(c).size());
+    }
+    for (const QStringList &line : table) {
+        QString text;
+        for (qsizetype c = 0; c < line.size(); ++c)
+            text += c + 1 < line.size() ? line.at(c).leftJustified(widths[c] + 2) : line.at(c);
+        out << text << '\n';
+    }
+}
+
+struct RowWrite {
+    enum Outcome { NotStarted, Written, Failed } outcome = NotStarted;
+    QString error; // the file system's message
+    QString what;  // what of the configuration was written when it failed
+};
+
+RowWrite writeRow(const AppState &state, const PlanRow &row, const QByteArray &image)
+{
+    RowWrite write;
+    write.outcome = RowWrite::Failed;
+    const QString folder = joinPath(state.Dir_Projects, row.name);
+    if (!row.exists) {
+        const NewConfigurationResult created = createConfiguration(state.Dir_Projects, row.name);
+        if (created != NewConfigurationResult::Created) {
+            write.error = QDir::toNativeSeparators(folder) + QStringLiteral(": ") + state.text(messageIndex(created));
+            write.what = QStringLiteral("its folder could not be created");
+            return write;
+        }
+    } else {
+        QDir().mkpath(joinPath(folder, kBinFolder)); // a configuration's image lives there
+    }
+    if (!saveParameterFile(joinPath(folder, kParGenFile), row.values, &write.error)) {
+        write.what = row.exists ? QStringLiteral("it was left as it was")
+                                : QStringLiteral("its folder was created, its files were not");
+        return write;
+    }
+    if (!writeFileAtomic(imageFilePathIn(folder), image, &write.error)) {
+        write.what = QStringLiteral("its ParGen.xml was written, its image was not");
+        return write;
+    }
+    write.outcome = RowWrite::Written;
+    return write;
+}
+
+// Writes the rows on several threads: every atomic save waits for the disk, and saves that wait
+// together share the file system's journal commits, several times faster than one by one. After
+// a failure no further row starts; the rows already under way finish.
+QList<RowWrite> writeRows(const AppState &state, const QList<PlanRow> &rows, const QList<QByteArray> &images)
+{
+    constexpr int kWriters = 8;
+    QList<RowWrite> writes(rows.size());
+    RowWrite *outcome = writes.data(); // one element per row, no detaching across threads
+    std::atomic_bool failed = false;
+    QList<qsizetype> indices(rows.size());
+    std::iota(indices.begin(), indices.end(), 0);
+    QThreadPool pool;
+    pool.setMaxThreadCount(kWriters);
+    QtConcurrent::blockingMap(&pool, indices, [&](qsizetype i) {
+        if (failed.load())
+            return;
+        outcome[i] = writeRow(state, rows.at(i), images.at(i));
+        if (outcome[i].outcome == RowWrite::Failed)
+            failed = true;
+    });
+    return writes;
+}
+
+QString counted(qsizetype count, const char *one, const char *many)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(QString::fromLatin1(count == 1 ? one : many));
+}
+
+} // namespace
+
+int cmdBatch(ToolContext &tool)
+{
+    tool.expectArguments(1, "one plan file");
+    const QString planPath = tool.line.arguments.first();
+    const QString plan = QDir::toNativeSeparators(planPath);
+    QByteArray data;
+    QString error;
+    if (!readWholeFile(planPath, &data, &error))
+        return tool.fail(kExitUsage, error);
+    CsvTable table;
+    CsvError csvError;
+    if (!readCsv(data, &table, &csvError)) {
+        printProblems(tool.err, plan, {{csvError.line, QString(), csvError.message}});
+        return tool.fail(kExitRefused, plan + QStringLiteral(": nothing written"));
+    }
+
+    const CheckedPlan checked = checkPlan(table, workspaceOf(tool.state), tool.state.Text_Table);
+    printProblems(tool.err, plan, checked.problems);
+    const int errors = checked.count(false);
+    const int warnings = checked.count(true);
+    const bool strict = tool.line.has(QStringLiteral("--strict"));
+    if (errors > 0 || (strict && warnings > 0)) {
+        QString what = counted(errors, "error", "errors");
+        if (warnings > 0)
+            what += QStringLiteral(", ") + counted(warnings, "warning", "warnings") + (strict ? QStringLiteral(" (errors with --strict)") : QString());
+        return tool.fail(kExitRefused, QStringLiteral("%1: %2; nothing written").arg(plan, what));
+    }
+    if (checked.rows.isEmpty()) {
+        tool.warn(plan + QStringLiteral(": the plan holds no configurations; nothing written"));
+        return kExitOk;
+    }
+
+    // Every image is composed before the first write, as Update Device composes it from the file.
+    QList<QByteArray> images;
+    images.reserve(checked.rows.size());
+    for (const PlanRow &row : checked.rows) {
+        QByteArray image;
+        const QString parGen = joinPath(joinPath(tool.state.Dir_Projects, row.name), kParGenFile);
+        if (!composeImage(parameterFileBytes(row.values), parGen, &image, &error))
+            return tool.fail(kExitUsage, error);
+        images << image;
+    }
+    const qsizetype toCreate = std::count_if(checked.rows.begin(), checked.rows.end(), [](const PlanRow &row) { return !row.exists; });
+    const qsizetype toUpdate = checked.rows.size() - toCreate;
+
+    if (tool.line.has(QStringLiteral("--dry-run"))) {
+        printSummary(tool.out, checked.rows, images);
+        tool.out << QStringLiteral("dry run: %1 to create, %2 to update, nothing written").arg(toCreate).arg(toUpdate) << Qt::endl;
+        return kExitOk;
+    }
+
+    tool.makeWorkspace();
+    const QList<RowWrite> writes = writeRows(tool.state, checked.rows, images);
+    QList<PlanRow> writtenRows;
+    QList<QByteArray> writtenImages;
+    qsizetype failed = 0;
+    for (qsizetype i = 0; i < writes.size(); ++i) {
+        if (writes.at(i).outcome == RowWrite::Written) {
+            writtenRows << checked.rows.at(i);
+            writtenImages << images.at(i);
+        } else if (writes.at(i).outcome == RowWrite::Failed) {
+            ++failed;
+        }
+    }
+    printSummary(tool.out, writtenRows, writtenImages);
+    if (failed == 0) {
+        tool.out << QStringLiteral("%1 created, %2 updated").arg(toCreate).arg(toUpdate) << Qt::endl;
+        return kExitOk;
+    }
+    tool.out.flush();
+    for (qsizetype i = 0; i < writes.size(); ++i) {
+        if (writes.at(i).outcome != RowWrite::Failed)
+            continue;
+        tool.fail(kExitUsage, writes.at(i).error);
+        tool.fail(kExitUsage, QStringLiteral("%1:%2 (\"%3\"): %4").arg(plan).arg(checked.rows.at(i).line).arg(checked.rows.at(i).name, writes.at(i).what));
+    }
+    return tool.fail(kExitUsage, QStringLiteral("%1: writing stopped: %2 written (the summary lists them), %3 failed, %4 not written")
+                                     .arg(plan, counted(writtenRows.size(), "configuration", "configurations"))
+                                     .arg(failed)
+                                     .arg(writes.size() - writtenRows.size() - failed));
+}
+
+int cmdExport(ToolContext &tool)
+{
+    QStringList folders;
+    if (tool.line.arguments.isEmpty()) {
+        tool.expectWorkspace();
+        for (const QString &name : Load_Existing_Configuration(tool.state.Dir_Projects))
+            folders << joinPath(tool.state.Dir_Projects, name);
+    } else {
+        for (const QString &project : tool.line.arguments)
+            folders << tool.projectFolder(project);
+        folders.removeDuplicates();
+    }
+    QList<std::pair<QString, ParameterValues>> configurations;
+    for (const QString &folder : folders) {
+        ParameterValues values;
+        if (!tool.loadValues(joinPath(folder, kParGenFile), &values))
+            return kExitUsage;
+        configurations.append({QFileInfo(folder).fileName(), values});
+    }
+    const QByteArray bytes = planOf(configurations);
+    if (tool.line.has(QStringLiteral("--output"))) {
+        const QString output = tool.line.value(QStringLiteral("--output"));
+        QString error;
+        if (!writeFileAtomic(output, bytes, &error))
+            return tool.fail(kExitUsage, error);
+        tool.out << QDir::toNativeSeparators(output) << Qt::endl;
+        return kExitOk;
+    }
+    // The bytes as they are, byte-order mark included.
+    tool.out.flush();
+    if (tool.out.device())
+        tool.out.device()->write(bytes);
+    else
+        tool.out << QString::fromUtf8(bytes);
+    return kExitOk;
+}

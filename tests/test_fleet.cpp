@@ -1,0 +1,391 @@
+// The pieces of fleet commissioning: the CSV reader, the network rule, values as people write
+// them, and the plan check.
+#include "core/Csv.h"
+#include "i18n/Language.h"
+#include "params/FleetPlan.h"
+#include "params/NetworkRules.h"
+#include "params/ParameterText.h"
+#include "projects/Configurations.h"
+#include "support/TestSupport.h"
+
+#include <QTest>
+
+Q_DECLARE_METATYPE(ParameterValues)
+
+namespace {
+
+// "2|a|b" per record: its line, then its fields; a quoted field is shown in quotes.
+QStringList describe(const CsvTable &table)
+{
+    QStringList out;
+    for (const CsvRecord &record : table.records) {
+        QStringList fields{QString::number(record.line)};
+        for (qsizetype i = 0; i < record.fields.size(); ++i)
+            fields << (record.quoted.at(i) ? u'"' + record.fields.at(i) + u'"' : record.fields.at(i));
+        out << fields.join(u'|');
+    }
+    return out;
+}
+
+// "LINE: COLUMN: message", or "LINE: warning: message".
+QStringList describe(const QList<PlanProblem> &problems)
+{
+    QStringList out;
+    for (const PlanProblem &p : problems)
+        out << QStringLiteral("%1: %2: %3").arg(p.line).arg(p.warning ? QStringLiteral("warning") : p.column, p.message);
+    return out;
+}
+
+ParameterValues withAddress(const QString &ip, const QString &mask, const QString &gateway = QString())
+{
+    ParameterValues values = defaultParameterValues();
+    const auto put = [&values](Param::Id first, const QString &dotted) {
+        const QStringList parts = dotted.split(u'.');
+        for (int i = 0; i < 4; ++i)
+            values[first + i] = parts.value(i);
+    };
+    put(Param::ModbusTCPSlave_IP1, ip);
+    put(Param::ModbusTCPSlave_SM1, mask);
+    if (!gateway.isEmpty()) {
+        put(Param::ModbusTCPSlave_GAT1, gateway);
+        values[Param::ModbusTCPSlave_En_GAT] = QStringLiteral("1");
+    }
+    return values;
+}
+
+TextTable englishTexts()
+{
+    TextTable texts;
+    Set_Default_Lang(texts);
+    return texts;
+}
+
+} // namespace
+
+class TestFleet : public QObject {
+    Q_OBJECT
+
+private slots:
+    void csvReads_data();
+    void csvReads();
+    void csvRefuses_data();
+    void csvRefuses();
+    void csvWritesWhatItReads();
+
+    void networkWarnings_data();
+    void networkWarnings();
+
+    void valuesAsPeopleWriteThem_data();
+    void valuesAsPeopleWriteThem();
+
+    void planProblems_data();
+    void planProblems();
+    void planRowsResultFromTheStoredValues();
+};
+
+void TestFleet::csvReads_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QString>("delimiter");
+    QTest::addColumn<QStringList>("records");
+    QTest::newRow("comma, LF") << QByteArray("Name,Serial_Baud\nA,3\n") << "," << QStringList{"1|Name|Serial_Baud", "2|A|3"};
+    QTest::newRow("semicolon, CRLF, no last line end")
+        << QByteArray("Name;Serial_Baud\r\nA;3\r\nB;4") << ";" << QStringList{"1|Name|Serial_Baud", "2|A|3", "3|B|4"};
+    QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBFName;X\nA;\xC3\xA9") << ";"
+                                     << QStringList{"1|Name|X", QStringLiteral("2|A|\u00E9")};
+    QTest::newRow("doubled quotes, delimiters in quotes")
+        << QByteArray("Name,V\n\"a \"\"b\"\", c\",\"x;y\"\n") << "," << QStringList{"1|Name|V", "2|\"a \"b\", c\"|\"x;y\""};
+    QTest::newRow("line break in quotes moves the line count")
+        << QByteArray("Name,V\r\n\"two\r\nlines\",1\r\nC,2\r\n") << ","
+        << QStringList{"1|Name|V", "2|\"two\r\nlines\"|1", "4|C|2"};
+    QTest::newRow("blank lines skipped, a quoted empty line kept")
+        << QByteArray("\n\nName\n\n\r\nA\n\"\"\n") << "," << QStringList{"3|Name", "6|A", "7|\"\""};
+    QTest::newRow("empty and quoted empty fields") << QByteArray("a,,\"\",b") << ","
+                                                  << QStringList{"1|a||\"\"|b"};
+    QTest::newRow("semicolons win over commas in the header")
+        << QByteArray("Name;A;B\nx,y;1;2\n") << ";" << QStringList{"1|Name|A|B", "2|x,y|1|2"};
+    QTest::newRow("one column: data commas do not decide")
+        << QByteArray("Name\nPlant; Hall 2\n") << "," << QStringList{"1|Name", "2|Plant; Hall 2"};
+    QTest::newRow("quote inside an unquoted field stays") << QByteArray("a\"b,c") << ","
+                                                           << QStringList{"1|a\"b|c"};
+    QTest::newRow("lone CR ends a line") << QByteArray("a\rb") << "," << QStringList{"1|a", "2|b"};
+    QTest::newRow("nothing") << QByteArray() << "," << QStringList{};
+}
+
+void TestFleet::csvReads()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(QString, delimiter);
+    QFETCH(QStringList, records);
+    CsvTable table;
+    CsvError error;
+    QVERIFY2(readCsv(data, &table, &error), qPrintable(error.message));
+    QCOMPARE(QString(table.delimiter), delimiter);
+    QCOMPARE(describe(table), records);
+}
+
+void TestFleet::csvRefuses_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("quote never closed") << QByteArray("Name\nA\n\"B\nC\n") << 3 << "does not end";
+    QTest::newRow("text after a closing quote") << QByteArray("Name\n\"A\"x\n") << 2 << "after the closing quote";
+    QTest::newRow("Windows-1252, not UTF-8") << QByteArray("Name\nA\nCaf\xE9\n") << 3 << "not UTF-8";
+}
+
+void TestFleet::csvRefuses()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(int, line);
+    QFETCH(QString, message);
+    CsvTable table;
+    CsvError error;
+    QVERIFY(!readCsv(data, &table, &error));
+    QCOMPARE(error.line, line);
+    QVERIFY2(error.message.contains(message), qPrintable(error.message));
+}
+
+void TestFleet::csvWritesWhatItReads()
+{
+    const QStringList fields{"plain", "", " lead", "trail ", "a,b", "a;b", "say \"hi\"", "two\nlines", "cr\r\nlf",
+                             QStringLiteral("Z\u00FCrich \u6771")};
+    const QString record = csvRecord(fields);
+    QVERIFY(record.endsWith(QStringLiteral("\r\n")));
+    QVERIFY(record.startsWith(QStringLiteral("plain,\"\",\" lead\"")));
+    CsvTable table;
+    CsvError error;
+    QVERIFY(readCsv((record + record).toUtf8(), &table, &error));
+    QCOMPARE(table.records.size(), 2);
+    QCOMPARE(table.records.at(1).fields, fields);
+    QCOMPARE(table.records.at(1).line, 4); // the first record spans three lines
+}
+
+void TestFleet::networkWarnings_data()
+{
+    QTest::addColumn<ParameterValues>("values");
+    QTest::addColumn<QStringList>("keys");
+    QTest::addColumn<QString>("message");
+    const QString ip = QStringLiteral("ModbusTCPSlave_IP1");
+    QTest::newRow("the defaults") << defaultParameterValues() << QStringList{} << "";
+    QTest::newRow("an ordinary /15") << withAddress("10.1.0.0", "255.254.0.0") << QStringList{} << "";
+    QTest::newRow("mask with a hole") << withAddress("10.0.0.1", "255.0.255.0") << QStringList{"ModbusTCPSlave_SM1"}
+                                      << "255.0.255.0 is not a run";
+    QTest::newRow("network address") << withAddress("10.0.0.0", "255.255.255.0") << QStringList{ip}
+                                     << "network address of its subnet 10.0.0.0/24";
+    QTest::newRow("broadcast address") << withAddress("10.0.1.255", "255.255.254.0") << QStringList{ip}
+                                       << "broadcast address of its subnet 10.0.0.0/23";
+    QTest::newRow("/31 has neither") << withAddress("10.0.0.0", "255.255.255.254") << QStringList{} << "";
+    QTest::newRow("/32 has neither") << withAddress("10.0.0.7", "255.255.255.255") << QStringList{} << "";
+    QTest::newRow("gateway outside the subnet") << withAddress("10.0.0.5", "255.255.255.0", "10.0.1.1")
+                                                << QStringList{"ModbusTCPSlave_GAT1"} << "gateway 10.0.1.1 lies outside";
+    QTest::newRow("gateway inside") << withAddress("10.0.0.5", "255.255.255.0", "10.0.0.1") << QStringList{} << "";
+    ParameterValues gatewayOff = withAddress("10.0.0.5", "255.255.255.0", "172.16.0.1");
+    gatewayOff[Param::ModbusTCPSlave_En_GAT] = QStringLiteral("0");
+    QTest::newRow("gateway outside but off") << gatewayOff << QStringList{} << "";
+    QTest::newRow("this network 0/8") << withAddress("0.1.2.3", "255.255.255.0") << QStringList{ip} << "0.0.0.0/8";
+    QTest::newRow("loopback") << withAddress("127.0.0.1", "255.0.0.0") << QStringList{ip} << "loopback";
+    QTest::newRow("multicast") << withAddress("230.1.2.3", "255.255.255.0") << QStringList{ip} << "multicast";
+    QTest::newRow("last multicast is also a broadcast")
+        << withAddress("239.255.255.255", "255.255.255.0") << QStringList{ip, ip} << "multicast";
+    QTest::newRow("240/4 is not in the list") << withAddress("240.0.0.1", "255.255.255.0") << QStringList{} << "";
+    QTest::newRow("limited broadcast") << withAddress("255.255.255.255", "255.255.255.0") << QStringList{ip, ip}
+                                       << "limited broadcast";
+    QTest::newRow("numbers as the rules read them") << withAddress(" 10.$0.0x0.0", "255.255.255.0") << QStringList{ip}
+                                                    << "network address";
+    QTest::newRow("a number out of range is the rules' business")
+        << withAddress("10.0.0.256", "255.255.0.255") << QStringList{"ModbusTCPSlave_SM1"} << "not a run";
+    QTest::newRow("a mask that is no number") << withAddress("10.0.0.0", "255.abc.255.0") << QStringList{} << "";
+}
+
+void TestFleet::networkWarnings()
+{
+    QFETCH(ParameterValues, values);
+    QFETCH(QStringList, keys);
+    QFETCH(QString, message);
+    const QList<NetworkWarning> warnings = ::networkWarnings(values);
+    QStringList found;
+    for (const NetworkWarning &w : warnings)
+        found << w.key;
+    QCOMPARE(found, keys);
+    if (!warnings.isEmpty())
+        QVERIFY2(warnings.first().message.contains(message), qPrintable(warnings.first().message));
+}
+
+void TestFleet::valuesAsPeopleWriteThem_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("stored"); // empty: refused
+    QTest::addColumn<QString>("error");
+    QTest::newRow("item") << "Serial_Baud" << "9600" << "3" << "";
+    QTest::newRow("item in any case") << "Serial_Parity" << "even" << "2" << "";
+    QTest::newRow("item with a slash") << "Serial_Serial" << "rs485/rs422" << "1" << "";
+    QTest::newRow("translated item") << "Serial_Send_Type" << "FIX NUM BYTES" << "2" << "";
+    QTest::newRow("item before index") << "Serial_DataBits" << "7" << "0" << "";
+    QTest::newRow("index") << "Serial_DataBits" << "1" << "1" << "";
+    QTest::newRow("index as the rule converts it") << "Serial_Baud" << "$3" << "3" << "";
+    QTest::newRow("no item selected") << "Serial_Baud" << "-1" << "-1" << "";
+    QTest::newRow("index past the list") << "Serial_Parity" << "3" << "" << "2 (EVEN)";
+    QTest::newRow("below -1") << "Serial_Parity" << "-2" << "" << "none of the items";
+    QTest::newRow("empty choice") << "Serial_Parity" << "" << "" << "none of the items";
+    QTest::newRow("flag") << "ModbusTCPSlave_En_GAT" << "1" << "1" << "";
+    QTest::newRow("flag in words") << "ModbusTCPSlave_En_GAT" << "yes" << "" << "1 or 0";
+    QTest::newRow("number as typed") << "Serial_TimeOut_RX" << " 5x" << " 5x" << "";
+    QTest::newRow("empty number") << "Serial_End_Char" << "" << "" << "";
+    QTest::newRow("control character") << "Serial_TimeOut_RX" << QStringLiteral("5\u0001") << "" << "U+0001";
+    QTest::newRow("non-character") << "ModbusSlave_Serial" << QStringLiteral("RS232\uFFFF") << "" << "U+FFFF";
+}
+
+void TestFleet::valuesAsPeopleWriteThem()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, text);
+    QFETCH(QString, stored);
+    QFETCH(QString, error);
+    QString why;
+    const std::optional<QString> result = storedValueOf(*findParameter(key), text, englishTexts(), &why);
+    if (error.isEmpty()) {
+        QVERIFY2(result, qPrintable(why));
+        QCOMPARE(*result, stored);
+    } else {
+        QVERIFY(!result);
+        QVERIFY2(why.contains(error), qPrintable(why));
+    }
+}
+
+void TestFleet::planProblems_data()
+{
+    QTest::addColumn<QByteArray>("plan");
+    QTest::addColumn<QStringList>("problems");
+    QTest::addColumn<QStringList>("rows");
+    // The workspace holds "Old" at 10.0.0.1 and "Kept" at 10.0.0.2 (see planProblems).
+    QTest::newRow("a clean plan") << QByteArray("Name,ModbusTCPSlave_IP1,ModbusTCPSlave_IP4\nA,10,11\nOld,,12\n")
+                                  << QStringList{} << QStringList{"A", "Old"};
+    QTest::newRow("header faults") << QByteArray("Serial_Baud,Foo,Serial_Baud\n")
+                                   << QStringList{"1: Foo: unknown column (the columns are Name and the keys of ParGen.xml)",
+                                                  "1: Serial_Baud: the column appears twice",
+                                                  "1: Name: the plan has no Name column"}
+                                   << QStringList{};
+    QTest::newRow("an empty plan") << QByteArray("\n\n") << QStringList{"1: Name: the plan has no Name column"}
+                                   << QStringList{};
+    // What the file system would refuse is foreseen: a file of that name, a name too long.
+    QTest::newRow("names by the New Configuration rules")
+        << QByteArray("Name,ModbusTCPSlave_IP4\n,21\na/b,22\n.hidden,23\nA file,24\n" + QByteArray(256, 'x') + ",25\n")
+        << QStringList{"2: Name: Error! Name Project is not valid", "3: Name: Error! Name project is not valid",
+                       "4: Name: Error! Name project is not valid", "5: Name: Error! Name project is not valid",
+                       "6: Name: Error! Name project is not valid"}
+        << QStringList{};
+    QTest::newRow("names collide in any letter case")
+        << QByteArray("Name,ModbusTCPSlave_IP4\nLine,21\nLINE,22\nold,23\n")
+        << QStringList{"3: Name: \"LINE\" names the same configuration as line 2",
+                       "4: Name: \"old\" differs from the configuration \"Old\" only in letter case"}
+        << QStringList{"Line"};
+    QTest::newRow("values that are no item or flag, every one reported")
+        << QByteArray("Name,Serial_Baud,ModbusTCPSlave_En_GAT,ModbusTCPSlave_IP4\nA,9601,yes,21\n")
+        << QStringList{"2: Serial_Baud: \"9601\" is none of the items: 0 (1200), 1 (2400), 2 (4800), 3 (9600), "
+                       "4 (19200), 5 (38400), 6 (57600), 7 (115200)",
+                       "2: ModbusTCPSlave_En_GAT: \"yes\" is not a flag: 1 or 0"}
+        << QStringList{};
+    QTest::newRow("a refused value leaves the address checks standing")
+        << QByteArray("Name,Serial_Parity,ModbusTCPSlave_IP4\nA,mark,21\nB,,21\n")
+        << QStringList{"2: Serial_Parity: \"mark\" is none of the items: 0 (NONE), 1 (ODD), 2 (EVEN)",
+                       "3: ModbusTCPSlave_IP1: 192.168.0.21 is also the address of line 2"}
+        << QStringList{};
+    QTest::newRow("the first broken rule of the resulting set")
+        << QByteArray("Name;ModbusSlave_ID_Device;ModbusTCPSlave_IP1;ModbusTCPSlave_IP4\nA;0;300;21\n"
+                      "B;;;22\nOld;;;\n")
+        << QStringList{"2: ModbusSlave_ID_Device: Error Modbus Slave!! ID Device must be between 1 and 247"}
+        << QStringList{"B", "Old"};
+    QTest::newRow("both ports on RS232")
+        << QByteArray("Name,Serial_Serial,ModbusSlave_Serial,ModbusTCPSlave_IP4\nA,RS232,rs232,21\n")
+        << QStringList{"2: Serial_Serial: Error Serial!! Serial cannot be RS232 in both Serial and Modbus Slave"}
+        << QStringList{};
+    QTest::newRow("one address twice, numbers compared as numbers")
+        << QByteArray("Name,ModbusTCPSlave_IP3,ModbusTCPSlave_IP4\nA,0,21\nB,000,$15\n")
+        << QStringList{"3: ModbusTCPSlave_IP1: 192.168.0.21 is also the address of line 2"} << QStringList{"A"};
+    QTest::newRow("new configurations share the default address")
+        << QByteArray("Name\nA\nB\n") << QStringList{"3: ModbusTCPSlave_IP1: 192.168.0.10 is also the address of line 2"}
+        << QStringList{"A"};
+    QTest::newRow("the address of a configuration the plan leaves alone")
+        << QByteArray("Name,ModbusTCPSlave_IP1,ModbusTCPSlave_IP2,ModbusTCPSlave_IP4\nA,10,0,2\nB,10,0,1\nOld,,,9\n")
+        << QStringList{"2: ModbusTCPSlave_IP1: 10.0.0.2 is already the address of configuration \"Kept\""}
+        << QStringList{"B", "Old"};
+    QTest::newRow("warnings do not stop a row")
+        << QByteArray("Name,ModbusTCPSlave_IP4,ModbusTCPSlave_SM3\nA,255,\nB,22,253\n")
+        << QStringList{"2: warning: the address 192.168.0.255 is the broadcast address of its subnet 192.168.0.0/24",
+                       "3: warning: the subnet mask 255.255.253.0 is not a run of one-bits followed by zero-bits"}
+        << QStringList{"A", "B"};
+    QTest::newRow("blank rows skipped, stray cells refused")
+        << QByteArray("Name,,ModbusTCPSlave_IP4\n,,\nA,,21\nB,x,22\nC,,23,x\n")
+        << QStringList{"4: column 2: a value in a column without a name",
+                       "5: column 4: a value in a column without a name"}
+        << QStringList{"A"};
+}
+
+void TestFleet::planProblems()
+{
+    QFETCH(QByteArray, plan);
+    QFETCH(QStringList, problems);
+    QFETCH(QStringList, rows);
+    TestWorkspace ws;
+    ws.writeFile(QStringLiteral("PROJECTS/A file"), "not a folder");
+    PlanWorkspace workspace;
+    workspace.configurations = {{"Old", withAddress("10.0.0.1", "255.255.255.0"), {}},
+                                {"Kept", withAddress("10.0.0.2", "255.255.255.0"), {}}};
+    const QString dirProjects = ws.state.Dir_Projects;
+    workspace.refusalOfNewName = [dirProjects](const QString &name) {
+        return messageIndex(newConfigurationVerdict(dirProjects, name));
+    };
+    CsvTable table;
+    CsvError error;
+    QVERIFY(readCsv(plan, &table, &error));
+    const CheckedPlan checked = checkPlan(table, workspace, englishTexts());
+    QCOMPARE(describe(checked.problems), problems);
+    QStringList names;
+    for (const PlanRow &row : checked.rows)
+        names << row.name;
+    QCOMPARE(names, rows);
+}
+
+void TestFleet::planRowsResultFromTheStoredValues()
+{
+    PlanWorkspace workspace;
+    ParameterValues stored = withAddress("10.0.0.1", "255.255.255.0");
+    stored[Param::Serial_Baud] = QStringLiteral("3");
+    stored[Param::Serial_End_Char] = QStringLiteral("10");
+    workspace.configurations = {{"Old", stored, {}}, {"Broken", defaultParameterValues(), "ParGen.xml: not XML"}};
+    workspace.refusalOfNewName = [](const QString &) { return -1; };
+    CsvTable table;
+    CsvError error;
+    QVERIFY(readCsv("Name,Serial_Parity,Serial_Send_Type,Serial_End_Char,ModbusTCPSlave_IP4\n"
+                    "Old,odd,,,\n"
+                    "New,,1,\"\",9\n",
+                    &table, &error));
+    const CheckedPlan checked = checkPlan(table, workspace, englishTexts());
+    // The unreadable configuration is not touched, so its address is merely unknown.
+    QCOMPARE(describe(checked.problems),
+             QStringList{"0: warning: the address of configuration \"Broken\" is not known: ParGen.xml: not XML"});
+    QCOMPARE(checked.rows.size(), 2);
+
+    ParameterValues old = stored;
+    old[Param::Serial_Parity] = QStringLiteral("1");
+    QVERIFY(checked.rows.at(0).exists);
+    QCOMPARE(checked.rows.at(0).values, old);
+
+    ParameterValues created = defaultParameterValues();
+    created[Param::Serial_Send_Type] = QStringLiteral("1");
+    created[Param::Serial_End_Char] = QString(); // "" in quotes is the empty text
+    created[Param::ModbusTCPSlave_IP4] = QStringLiteral("9");
+    QVERIFY(!checked.rows.at(1).exists);
+    QCOMPARE(checked.rows.at(1).line, 3);
+    QCOMPARE(checked.rows.at(1).values, created);
+
+    // A row that names the unreadable configuration cannot build on its values.
+    QVERIFY(readCsv("Name\nBroken\n", &table, &error));
+    QCOMPARE(describe(checkPlan(table, workspace, englishTexts()).problems),
+             QStringList{"2: Name: ParGen.xml: not XML"});
+}
+
+QTEST_GUILESS_MAIN(TestFleet)
+#include "test_fleet.moc"
