@@ -89,6 +89,8 @@ void TestTool::newRefusesWithTheDialogsMessages_data()
     QTest::newRow("separator") << "Plant/Sub" << "Error! Name project is not valid";
     QTest::newRow("dot dot") << ".." << "Error! Name project is not valid";
     QTest::newRow("control character") << "a\tb" << "Error! Name project is not valid";
+    QTest::newRow("U+FFFE") << QStringLiteral("Plant\uFFFE") << "Error! Name project is not valid";
+    QTest::newRow("U+FFFF") << QStringLiteral("Plant\uFFFF") << "Error! Name project is not valid";
 }
 
 void TestTool::newRefusesWithTheDialogsMessages()
