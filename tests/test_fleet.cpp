@@ -109,6 +109,12 @@ void TestFleet::csvReads_data()
     QTest::newRow("quote inside an unquoted field stays") << QByteArray("a\"b,c") << ","
                                                            << QStringList{"1|a\"b|c"};
     QTest::newRow("lone CR ends a line") << QByteArray("a\rb") << "," << QStringList{"1|a", "2|b"};
+    // The delimiter is found the way the fields are read: a quote inside a field opens nothing.
+    QTest::newRow("quote inside a header field, semicolons")
+        << QByteArray("Size 5\";Name;Hall\n1\";\"x;y\";3\n") << ";"
+        << QStringList{"1|Size 5\"|Name|Hall", "2|1\"|\"x;y\"|3"};
+    QTest::newRow("doubled quote in a quoted header field")
+        << QByteArray("\"a\"\";b\",c\n1,2\n") << "," << QStringList{"1|\"a\";b\"|c", "2|1|2"};
     QTest::newRow("nothing") << QByteArray() << "," << QStringList{};
 }
 
@@ -159,6 +165,12 @@ void TestFleet::csvWritesWhatItReads()
     QCOMPARE(table.records.size(), 2);
     QCOMPARE(table.records.at(1).fields, fields);
     QCOMPARE(table.records.at(1).line, 4); // the first record spans three lines
+
+    // Written with semicolons, commas in the fields do not make the reader take commas.
+    const QStringList header{"x,y", "a,b,c", "z"};
+    QVERIFY(readCsv(csvRecord(header, u';').toUtf8(), &table, &error));
+    QCOMPARE(table.delimiter, QChar(u';'));
+    QCOMPARE(table.records.at(0).fields, header);
 }
 
 void TestFleet::networkWarnings_data()

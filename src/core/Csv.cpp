@@ -25,24 +25,39 @@ int firstLineNotUtf8(const QByteArray &data)
     return line;
 }
 
+// Counts the first record's commas and semicolons outside quoted fields. Quotes count as the
+// reader takes them: only a quote that begins a field opens one, and a doubled quote stays in it.
 QChar detectDelimiter(QStringView text)
 {
     int commas = 0;
     int semicolons = 0;
     bool inQuotes = false;
+    bool fieldStart = true;
     bool lineHasText = false; // blank lines before the first record do not count
-    for (QChar c : text) {
-        if (!inQuotes && isLineEnd(c)) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (inQuotes) {
+            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"')
+                ++i;
+            else if (c == u'"')
+                inQuotes = false;
+            continue;
+        }
+        if (isLineEnd(c)) {
             if (lineHasText)
                 break;
             continue;
         }
         lineHasText = true;
-        if (c == u'"')
-            inQuotes = !inQuotes;
-        else if (!inQuotes && c == u',')
+        if (c == u'"' && fieldStart) {
+            inQuotes = true;
+            fieldStart = false;
+            continue;
+        }
+        fieldStart = c == u',' || c == u';';
+        if (c == u',')
             ++commas;
-        else if (!inQuotes && c == u';')
+        else if (c == u';')
             ++semicolons;
     }
     return semicolons > commas ? QChar(u';') : QChar(u',');
@@ -59,7 +74,8 @@ bool readCsv(const QByteArray &data, CsvTable *table, CsvError *error)
         *error = {firstLineNotUtf8(data), QStringLiteral("not UTF-8 text (save the spreadsheet as CSV UTF-8)")};
         return false;
     }
-    if (text.startsWith(QChar(0xFEFF)))
+    // The decoder drops one byte-order mark; a file that tools put together may hold more.
+    while (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
 
     *table = CsvTable{};
@@ -143,7 +159,8 @@ QString csvRecord(const QStringList &fields, QChar delimiter)
     QStringList out;
     out.reserve(fields.size());
     for (const QString &f : fields) {
-        const bool quote = f.isEmpty() || f.contains(delimiter) || f.contains(u'"') || f.contains(u'\n')
+        // Both delimiters are quoted: a reader finds the delimiter anew from the first record.
+        const bool quote = f.isEmpty() || f.contains(u',') || f.contains(u';') || f.contains(u'"') || f.contains(u'\n')
                            || f.contains(u'\r') || f.front() == u' ' || f.back() == u' ';
         if (quote)
             out << u'"' + QString(f).replace(u'"', QStringLiteral("\"\"")) + u'"';

@@ -30,6 +30,6 @@ struct CsvError {
 bool readCsv(const QByteArray &data, CsvTable *table, CsvError *error);
 
 // One record ending in CRLF. A field is quoted when it is empty (so that it reads back as a
-// value, not as a blank cell), holds a delimiter, a quote or a line break, or begins or ends
-// with a blank, which a spreadsheet might otherwise drop.
+// value, not as a blank cell), holds a comma, a semicolon, a quote or a line break, or begins or
+// ends with a blank, which a spreadsheet might otherwise drop.
 QString csvRecord(const QStringList &fields, QChar delimiter = u',');

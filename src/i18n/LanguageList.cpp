@@ -23,7 +23,7 @@ QStringList listLanguageFiles(const QString &folder)
     }
     // Alphabetical as a reader expects it: accented letters with their base letter, case aside.
     // A fixed collation, not the user's locale, so that every machine shows the same order.
-    QCollator collator(QLocale(QLocale::English));
+    QCollator collator{QLocale(QLocale::English)};
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::sort(names.begin(), names.end(), [&collator](const QString &a, const QString &b) {
         const int blind = collator.compare(a, b);
