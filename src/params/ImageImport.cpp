@@ -141,8 +141,7 @@ QList<FieldText> fieldTexts(const Config_Image &image)
                 out.append({offset + at, name + u'.' + QString::fromLatin1(memberName), QString::number(member)});
             });
         } else if constexpr (std::is_array_v<std::remove_reference_t<decltype(value)>>) {
-            out.append({offset, name,
-                         QStringLiteral("%1.%2.%3.%4").arg(value[0]).arg(value[1]).arg(value[2]).arg(value[3])});
+            out.append({offset, name, dottedImageAddress(value)});
         } else if (offset == kModbusSlavePortCode || offset == kSerialFlags) {
             out.append({offset, name, hexText(quint32(value))});
         } else {

@@ -21,9 +21,7 @@ std::optional<QString> storedValueOf(const ParameterDef &def, const QString &tex
     case ParameterKind::Choice:
         break;
     }
-    QStringList items = def.items;
-    for (const int index : def.itemTexts)
-        items << texts.text(index);
+    const QStringList items = choiceItems(def, texts);
     for (qsizetype i = 0; i < items.size(); ++i) {
         if (items.at(i).compare(text, Qt::CaseInsensitive) == 0)
             return QString::number(i);

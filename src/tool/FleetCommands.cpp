@@ -65,10 +65,9 @@ void printSummary(QTextStream &out, const QList<PlanRow> &rows, const QList<QByt
         quint32 stored = 0;
         quint32 computed = 0;
         Parse_Image(images.at(i), &image, &stored, &computed);
-        const quint8 *ip = image.IP_Address;
         const PortBlock &serial = (image.Serial_Flags & 1) ? image.RS232_Port : image.Serial_RS485_Port;
         table << QStringList{rows.at(i).name,
-                             QStringLiteral("%1.%2.%3.%4").arg(ip[0]).arg(ip[1]).arg(ip[2]).arg(ip[3]),
+                             dottedImageAddress(image.IP_Address),
                              QString::number(image.ModbusSlave_ID), QString::number(serial.Baud),
                              QString::number(stored)};
     }

@@ -57,23 +57,9 @@ int cmdImage(ToolContext &tool)
 }
 
 namespace {
-QString dotted(const quint8 (&bytes)[4])
-{
-    return QStringLiteral("%1.%2.%3.%4").arg(bytes[0]).arg(bytes[1]).arg(bytes[2]).arg(bytes[3]);
-}
-
 QString parityName(qint16 parity)
 {
-    switch (parity) {
-    case 0:
-        return QStringLiteral("NONE");
-    case 1:
-        return QStringLiteral("ODD");
-    case 2:
-        return QStringLiteral("EVEN");
-    default:
-        return QStringLiteral("unknown");
-    }
+    return parameter(Param::Serial_Parity).items.value(parity, QStringLiteral("unknown"));
 }
 
 QJsonObject portJson(const PortBlock &port, const QString &usedBy)
@@ -149,9 +135,9 @@ int cmdInspect(ToolContext &tool)
         {QStringLiteral("ModbusSlave_Control_Word"), image.ModbusSlave_Control_Word},
         {QStringLiteral("ModbusSlave_Status_Word"), image.ModbusSlave_Status_Word},
         {QStringLiteral("ModbusSlave_NumByteRX"), image.ModbusSlave_NumByteRX},
-        {QStringLiteral("IP_Address"), dotted(image.IP_Address)},
-        {QStringLiteral("Subnet_Mask"), dotted(image.Subnet_Mask)},
-        {QStringLiteral("Gateway"), dotted(image.Gateway)},
+        {QStringLiteral("IP_Address"), dottedImageAddress(image.IP_Address)},
+        {QStringLiteral("Subnet_Mask"), dottedImageAddress(image.Subnet_Mask)},
+        {QStringLiteral("Gateway"), dottedImageAddress(image.Gateway)},
     };
 
     if (tool.line.has(QStringLiteral("--json"))) {
@@ -179,9 +165,9 @@ int cmdInspect(ToolContext &tool)
                   << port[QStringLiteral("Stop_Bits")].toInt() << " (used by "
                   << port[QStringLiteral("Used_By")].toString() << ")" << Qt::endl;
         }
-        tool.out << "IP_Address: " << dotted(image.IP_Address) << Qt::endl;
-        tool.out << "Subnet_Mask: " << dotted(image.Subnet_Mask) << Qt::endl;
-        tool.out << "Gateway: " << dotted(image.Gateway) << Qt::endl;
+        tool.out << "IP_Address: " << dottedImageAddress(image.IP_Address) << Qt::endl;
+        tool.out << "Subnet_Mask: " << dottedImageAddress(image.Subnet_Mask) << Qt::endl;
+        tool.out << "Gateway: " << dottedImageAddress(image.Gateway) << Qt::endl;
     }
     if (stored != computed)
         return tool.fail(kExitRefused, wrongChecksumMessage(stored, computed));
