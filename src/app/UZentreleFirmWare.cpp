@@ -4,6 +4,7 @@
 #include "app/UAbout.h"
 #include "core/AppState.h"
 #include "core/Constants.h"
+#include "core/TextIndex.h"
 #include "i18n/Language.h"
 #include "i18n/USoftOptions.h"
 #include "i18n/VersionCheck.h"
@@ -179,7 +180,7 @@ void TFZentreleFirmWare::Btn_Click(QObject *sender)
             applyTimerRule();
         }
     } else if (!isProjectActive(m_state)) {
-        m_services.messages->error(this, m_state.text(18));
+        m_services.messages->error(this, m_state.text(Txt::ProjectNotValid));
     } else if (sender == Btn_Prm_Gen) {
         FParGen->exec();
     } else if (sender == Btn_CreateBin) {
@@ -234,30 +235,30 @@ bool TFZentreleFirmWare::Save_Setting()
 void TFZentreleFirmWare::showActiveConfiguration()
 {
     if (isProjectActive(m_state)) {
-        setCaption(L_Name_Conf, m_state.text(11));
+        setCaption(L_Name_Conf, m_state.text(Txt::OpenedConfiguration));
         setCaption(L_Name_Conf_L2, m_state.Project_Name);
     } else {
-        setCaption(L_Name_Conf, m_state.text(9));
-        setCaption(L_Name_Conf_L2, m_state.text(10));
+        setCaption(L_Name_Conf, m_state.text(Txt::NoConfigurationOpened));
+        setCaption(L_Name_Conf_L2, m_state.text(Txt::UseStep1ToOpen));
     }
 }
 
 void TFZentreleFirmWare::Set_Lang()
 {
-    setCaption(L_Begin, m_state.text(0));
+    setCaption(L_Begin, m_state.text(Txt::Begin));
     for (int i = 1; i <= 8; ++i)
-        setCaption(L_Step[i], m_state.text(i));
-    Btn_Info->setToolTip(m_state.text(12));
-    Btn_Opz->setToolTip(m_state.text(13));
-    Btn_Close->setToolTip(m_state.text(14));
-    Btn_New->setText(m_state.text(15));
-    Btn_Open->setText(m_state.text(16));
-    Btn_CreateBin->setText(m_state.text(17));
-    Btn_Prm_Gen->setText(m_state.text(20));
-    Btn_New->setToolTip(m_state.text(21));
-    Btn_Open->setToolTip(m_state.text(22));
-    Btn_Prm_Gen->setToolTip(m_state.text(23));
-    Btn_CreateBin->setToolTip(m_state.text(24));
+        setCaption(L_Step[i], m_state.text(Txt::Step1 - 1 + i));
+    Btn_Info->setToolTip(m_state.text(Txt::InfoButtonHint));
+    Btn_Opz->setToolTip(m_state.text(Txt::OptionsButtonHint));
+    Btn_Close->setToolTip(m_state.text(Txt::CloseButtonHint));
+    Btn_New->setText(m_state.text(Txt::NewConfigurationCaption));
+    Btn_Open->setText(m_state.text(Txt::OpenConfigurationCaption));
+    Btn_CreateBin->setText(m_state.text(Txt::UpdateDeviceCaption));
+    Btn_Prm_Gen->setText(m_state.text(Txt::SetCommunicationCaption));
+    Btn_New->setToolTip(m_state.text(Txt::NewConfigurationHint));
+    Btn_Open->setToolTip(m_state.text(Txt::OpenConfigurationHint));
+    Btn_Prm_Gen->setToolTip(m_state.text(Txt::SetCommunicationHint));
+    Btn_CreateBin->setToolTip(m_state.text(Txt::UpdateDeviceHint));
     showActiveConfiguration();
     if (!LL_Update->isHidden())
         showUpdateLink();
@@ -265,7 +266,7 @@ void TFZentreleFirmWare::Set_Lang()
 
 void TFZentreleFirmWare::showUpdateLink()
 {
-    setLinkCaption(LL_Update, downloadPageUrl(), m_state.text(19));
+    setLinkCaption(LL_Update, downloadPageUrl(), m_state.text(Txt::NewVersionAvailable));
     LL_Update->show();
 }
 
@@ -327,7 +328,7 @@ bool TFZentreleFirmWare::Start_Program(const QString &NomeSW, const QString &Par
     if (result.outcome != ProgramLauncher::Outcome::NotStarted)
         return true;
     QWidget *parent = QApplication::activeModalWidget();
-    m_services.messages->error(parent ? parent : this, m_state.text(645));
+    m_services.messages->error(parent ? parent : this, m_state.text(Txt::UpdaterNotStarted));
     return false;
 }
 

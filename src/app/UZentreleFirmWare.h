@@ -41,7 +41,7 @@ public:
     void Change_Language();
     void Timer_UpdateTimer();
     // Starts a program and waits until it ends or the updater limit passes; the windows repaint
-    // but take no input meanwhile. A program that cannot start is reported (text 645).
+    // but take no input meanwhile. A program that cannot start is reported (Txt::UpdaterNotStarted).
     bool Start_Program(const QString &NomeSW, const QString &Parameter, bool tipo);
 
     // Switches the version-check timer on while both internet flags are set; a running

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Constants.h"
+#include "core/TextIndex.h"
 #include "i18n/Language.h"
 #include "i18n/LanguageList.h"
 #include "i18n/VersionCheck.h"
@@ -145,22 +146,23 @@ void TFSoftOptions::createControls()
 
 void TFSoftOptions::Set_Lang()
 {
-    setWindowTitle(m_state.text(300));
-    setCaption(L_SW_Desc, m_state.text(301));
-    PC_Options->setTabText(PC_Options->indexOf(TS_Language), m_state.text(302));
-    PC_Options->setTabText(PC_Options->indexOf(TS_Con_Options), m_state.text(303));
-    PC_Options->setTabText(PC_Options->indexOf(TS_Soft_Settings), m_state.text(319));
-    setCaption(L_Sel_Lang, m_state.text(304));
-    setCaption(L_Page_Lang, m_state.text(305) + QStringLiteral("1") + m_state.text(306) + QStringLiteral("1"));
-    Btn_Prev->setText(m_state.text(307));
-    Btn_Next->setText(m_state.text(308));
-    setCheckCaption(CB_En_Con, m_state.text(309));
-    setCheckCaption(CB_Update, m_state.text(310));
-    Btn_Check_Update->setText(m_state.text(311));
-    Btn_OK->setText(m_state.text(312));
-    Btn_Cancel->setText(m_state.text(313));
-    setCheckCaption(CB_Soft_Set_Jump_Table, m_state.text(320));
-    setCheckCaption(CB_DoubleClick_Auto_Size, m_state.text(321));
+    setWindowTitle(m_state.text(Txt::OptionsTitle));
+    setCaption(L_SW_Desc, m_state.text(Txt::OptionsDesc));
+    PC_Options->setTabText(PC_Options->indexOf(TS_Language), m_state.text(Txt::OptionsLanguageTab));
+    PC_Options->setTabText(PC_Options->indexOf(TS_Con_Options), m_state.text(Txt::OptionsConnectionTab));
+    PC_Options->setTabText(PC_Options->indexOf(TS_Soft_Settings), m_state.text(Txt::OptionsSoftwareTab));
+    setCaption(L_Sel_Lang, m_state.text(Txt::OptionsSelectedLanguage));
+    setCaption(L_Page_Lang, m_state.text(Txt::OptionsPage) + QStringLiteral("1") + m_state.text(Txt::OptionsPageSeparator)
+                                + QStringLiteral("1"));
+    Btn_Prev->setText(m_state.text(Txt::OptionsPrevious));
+    Btn_Next->setText(m_state.text(Txt::OptionsNext));
+    setCheckCaption(CB_En_Con, m_state.text(Txt::OptionsEnableInternet));
+    setCheckCaption(CB_Update, m_state.text(Txt::OptionsCheckAtStart));
+    Btn_Check_Update->setText(m_state.text(Txt::OptionsCheckUpdate));
+    Btn_OK->setText(m_state.text(Txt::OptionsOk));
+    Btn_Cancel->setText(m_state.text(Txt::OptionsCancel));
+    setCheckCaption(CB_Soft_Set_Jump_Table, m_state.text(Txt::OptionsJumpFieldTables));
+    setCheckCaption(CB_DoubleClick_Auto_Size, m_state.text(Txt::OptionsAutoSizeColumns));
 }
 
 void TFSoftOptions::showEvent(QShowEvent *event)
@@ -194,9 +196,9 @@ void TFSoftOptions::Create_Lang_List()
 void TFSoftOptions::Update_Lang_Page(int Num_Page)
 {
     const LanguagePage page = languagePage(int(SL_Languages.size()), Num_Page);
-    setCaption(L_Sel_Lang, m_state.text(304) + Language_In_Use);
-    setCaption(L_Page_Lang, m_state.text(305) + QString::number(Num_Page) + m_state.text(306)
-                                + QString::number(page.pages));
+    setCaption(L_Sel_Lang, m_state.text(Txt::OptionsSelectedLanguage) + Language_In_Use);
+    setCaption(L_Page_Lang, m_state.text(Txt::OptionsPage) + QString::number(Num_Page)
+                                + m_state.text(Txt::OptionsPageSeparator) + QString::number(page.pages));
     Btn_Prev->setVisible(page.previous);
     Btn_Next->setVisible(page.next);
     for (int k = 0; k < 6; ++k) {
@@ -247,7 +249,8 @@ void TFSoftOptions::LangClick(int slot)
     if (index < 0 || index >= SL_Languages.size())
         return;
     const QString name = languageDisplayName(SL_Languages.at(index));
-    const QString question = m_state.text(316) + Language_In_Use + m_state.text(317) + name + m_state.text(318);
+    const QString question = m_state.text(Txt::OptionsChangeLanguageFrom) + Language_In_Use
+                             + m_state.text(Txt::OptionsChangeLanguageTo) + name + m_state.text(Txt::OptionsChangeLanguageEnd);
     if (!m_services.messages->question(this, question))
         return;
 
@@ -301,10 +304,10 @@ void TFSoftOptions::versionCheckFinished(bool newer)
     unsetCursor();
     Update_CheckBox();
     if (newer) {
-        setLinkCaption(LL_Check_Update, downloadPageUrl(), m_state.text(314));
+        setLinkCaption(LL_Check_Update, downloadPageUrl(), m_state.text(Txt::OptionsNewVersionAvailable));
     } else {
         LL_Check_Update->setTextFormat(Qt::PlainText);
-        LL_Check_Update->setText(m_state.text(315));
+        LL_Check_Update->setText(m_state.text(Txt::OptionsNoUpdateAvailable));
     }
     LL_Check_Update->adjustSize();
     LL_Check_Update->show();

@@ -1,6 +1,7 @@
 #include "params/Parameters.h"
 
 #include "core/IntegerConversion.h"
+#include "core/TextIndex.h"
 
 namespace {
 
@@ -26,11 +27,12 @@ QStringList itemsOf(Param::Id id)
 
 QList<ParameterDef> buildSet()
 {
+    const QList<int> sendTypeItemTexts{Txt::SendTypeEndCharItem, Txt::SendTypeControlWordItem, Txt::SendTypeFixedBytesItem};
     QList<ParameterDef> set;
 #define KV40812_PARAMETER_DEF(key, kind, control, def)                                                    \
     set.append(ParameterDef{Param::key, QStringLiteral(#key), ParameterKind::kind, QStringLiteral(#control), \
                             QStringLiteral(def), itemsOf(Param::key),                                      \
-                            Param::key == Param::Serial_Send_Type ? QList<int>{411, 412, 413} : QList<int>{}});
+                            Param::key == Param::Serial_Send_Type ? sendTypeItemTexts : QList<int>{}});
     KV40812_PARAMETERS(KV40812_PARAMETER_DEF)
 #undef KV40812_PARAMETER_DEF
     return set;

@@ -1,6 +1,7 @@
 #include "params/Validation.h"
 
 #include "core/IntegerConversion.h"
+#include "core/TextIndex.h"
 
 namespace {
 
@@ -14,29 +15,29 @@ struct RangeRule {
     int text;
 };
 
-// Rule 1 (both ports on RS232, text 471) runs before these, in this order.
+// Rule 1 (both ports on RS232, Txt::ErrBothPortsRs232) runs before these, in this order.
 constexpr RangeRule kRangeRules[] = {
-    {When::EndCharacterSent, Param::Serial_End_Char, 0, 255, 472},
-    {When::FixedBytesSent, Param::Serial_Num_Byte, 1, 1024, 473},
-    {When::WaitTimeOn, Param::Serial_Time_Wait_RX_Time, 1, 1000, 519},
-    {When::Always, Param::ModbusSlave_ID_Device, 1, 247, 474},
-    {When::Always, Param::ModbusSlave_Start_Read, 0, 65000, 475},
-    {When::Always, Param::ModbusSlave_Start_Write, 0, 65000, 476},
-    {When::Always, Param::ModbusSlave_Control_Word, 0, 65535, 477},
-    {When::Always, Param::ModbusSlave_Status_Word, 0, 65535, 478},
-    {When::ByteCounterOn, Param::ModbusSlave_NumByteRX, 0, 65535, 512},
-    {When::Always, Param::ModbusTCPSlave_IP1, 0, 255, 479},
-    {When::Always, Param::ModbusTCPSlave_IP2, 0, 255, 481},
-    {When::Always, Param::ModbusTCPSlave_IP3, 0, 255, 483},
-    {When::Always, Param::ModbusTCPSlave_IP4, 0, 255, 485},
-    {When::Always, Param::ModbusTCPSlave_SM1, 0, 255, 487},
-    {When::Always, Param::ModbusTCPSlave_SM2, 0, 255, 489},
-    {When::Always, Param::ModbusTCPSlave_SM3, 0, 255, 491},
-    {When::Always, Param::ModbusTCPSlave_SM4, 0, 255, 493},
-    {When::GatewayOn, Param::ModbusTCPSlave_GAT1, 0, 255, 495},
-    {When::GatewayOn, Param::ModbusTCPSlave_GAT2, 0, 255, 497},
-    {When::GatewayOn, Param::ModbusTCPSlave_GAT3, 0, 255, 499},
-    {When::GatewayOn, Param::ModbusTCPSlave_GAT4, 0, 255, 501},
+    {When::EndCharacterSent, Param::Serial_End_Char, 0, 255, Txt::ErrSerialEndChar},
+    {When::FixedBytesSent, Param::Serial_Num_Byte, 1, 1024, Txt::ErrSerialNumBytes},
+    {When::WaitTimeOn, Param::Serial_Time_Wait_RX_Time, 1, 1000, Txt::ErrSerialWaitTime},
+    {When::Always, Param::ModbusSlave_ID_Device, 1, 247, Txt::ErrSlaveId},
+    {When::Always, Param::ModbusSlave_Start_Read, 0, 65000, Txt::ErrSlaveStartRead},
+    {When::Always, Param::ModbusSlave_Start_Write, 0, 65000, Txt::ErrSlaveStartWrite},
+    {When::Always, Param::ModbusSlave_Control_Word, 0, 65535, Txt::ErrSlaveControlWord},
+    {When::Always, Param::ModbusSlave_Status_Word, 0, 65535, Txt::ErrSlaveStatusWord},
+    {When::ByteCounterOn, Param::ModbusSlave_NumByteRX, 0, 65535, Txt::ErrSlaveNumBytesRx},
+    {When::Always, Param::ModbusTCPSlave_IP1, 0, 255, Txt::ErrEthernetIp1},
+    {When::Always, Param::ModbusTCPSlave_IP2, 0, 255, Txt::ErrEthernetIp2},
+    {When::Always, Param::ModbusTCPSlave_IP3, 0, 255, Txt::ErrEthernetIp3},
+    {When::Always, Param::ModbusTCPSlave_IP4, 0, 255, Txt::ErrEthernetIp4},
+    {When::Always, Param::ModbusTCPSlave_SM1, 0, 255, Txt::ErrEthernetMask1},
+    {When::Always, Param::ModbusTCPSlave_SM2, 0, 255, Txt::ErrEthernetMask2},
+    {When::Always, Param::ModbusTCPSlave_SM3, 0, 255, Txt::ErrEthernetMask3},
+    {When::Always, Param::ModbusTCPSlave_SM4, 0, 255, Txt::ErrEthernetMask4},
+    {When::GatewayOn, Param::ModbusTCPSlave_GAT1, 0, 255, Txt::ErrEthernetGateway1},
+    {When::GatewayOn, Param::ModbusTCPSlave_GAT2, 0, 255, Txt::ErrEthernetGateway2},
+    {When::GatewayOn, Param::ModbusTCPSlave_GAT3, 0, 255, Txt::ErrEthernetGateway3},
+    {When::GatewayOn, Param::ModbusTCPSlave_GAT4, 0, 255, Txt::ErrEthernetGateway4},
 };
 
 bool applies(When when, const ParameterValues &values)
@@ -65,7 +66,7 @@ std::optional<int> firstBrokenRule(const ParameterValues &values)
 {
     // No selection (-1) is not RS232.
     if (toIntegerDef(values[Param::Serial_Serial], -1) == 0 && toIntegerDef(values[Param::ModbusSlave_Serial], -1) == 0)
-        return 471;
+        return Txt::ErrBothPortsRs232;
     for (const RangeRule &rule : kRangeRules) {
         if (!applies(rule.when, values))
             continue;

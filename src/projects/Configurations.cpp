@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Constants.h"
+#include "core/TextIndex.h"
 #include "core/XmlLookup.h"
 
 #include <QDir>
@@ -16,13 +17,13 @@ int messageIndex(NewConfigurationResult result)
     case NewConfigurationResult::Created:
         return -1;
     case NewConfigurationResult::EmptyName:
-        return 107;
+        return Txt::ErrNameEmpty;
     case NewConfigurationResult::Exists:
-        return 106;
+        return Txt::ErrNameExists;
     case NewConfigurationResult::NotCreatable:
         break;
     }
-    return 105;
+    return Txt::ErrNameNotCreatable;
 }
 
 bool isSafeConfigurationName(const QString &name)

@@ -9,9 +9,9 @@ struct AppState;
 
 enum class NewConfigurationResult {
     Created,
-    EmptyName,    // text 107
-    Exists,       // text 106
-    NotCreatable, // text 105
+    EmptyName,    // Txt::ErrNameEmpty
+    Exists,       // Txt::ErrNameExists
+    NotCreatable, // Txt::ErrNameNotCreatable
 };
 
 // Index in Text_Table of the message that refuses a name; -1 for Created.

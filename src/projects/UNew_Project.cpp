@@ -1,6 +1,7 @@
 #include "projects/UNew_Project.h"
 
 #include "core/AppState.h"
+#include "core/TextIndex.h"
 #include "projects/Configurations.h"
 #include "widgets/Look.h"
 #include "widgets/Services.h"
@@ -68,12 +69,12 @@ void TFNew_Project::Btn_OKClick()
 
 void TFNew_Project::Set_Lang()
 {
-    setWindowTitle(m_state.text(100));
-    setCaption(L_SW_Desc, m_state.text(101));
-    setCaption(Label1, m_state.text(102));
-    Btn_OK->setText(m_state.text(103));
-    Btn_Cancel->setText(m_state.text(104));
-    E_New_Proj->setToolTip(m_state.text(108));
-    Btn_OK->setToolTip(m_state.text(109));
-    Btn_Cancel->setToolTip(m_state.text(110));
+    setWindowTitle(m_state.text(Txt::NewConfTitle));
+    setCaption(L_SW_Desc, m_state.text(Txt::NewConfDesc));
+    setCaption(Label1, m_state.text(Txt::NewConfNameCaption));
+    Btn_OK->setText(m_state.text(Txt::NewConfOk));
+    Btn_Cancel->setText(m_state.text(Txt::NewConfCancel));
+    E_New_Proj->setToolTip(m_state.text(Txt::NewConfNameHint));
+    Btn_OK->setToolTip(m_state.text(Txt::NewConfOkHint));
+    Btn_Cancel->setToolTip(m_state.text(Txt::NewConfCancelHint));
 }

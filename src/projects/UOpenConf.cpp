@@ -1,6 +1,7 @@
 #include "projects/UOpenConf.h"
 
 #include "core/AppState.h"
+#include "core/TextIndex.h"
 #include "projects/Configurations.h"
 #include "widgets/Look.h"
 #include "widgets/StyledButton.h"
@@ -107,12 +108,12 @@ void TFOpenConf::ListBox1Click()
 
 void TFOpenConf::Set_Lang()
 {
-    setWindowTitle(m_state.text(200));
-    setCaption(L_SW_Desc, m_state.text(201));
-    setCaption(Label1, m_state.text(202));
-    Btn_OK->setText(m_state.text(203));
-    Btn_Cancel->setText(m_state.text(204));
-    ListBox1->setToolTip(m_state.text(205));
-    Btn_OK->setToolTip(m_state.text(206));
-    Btn_Cancel->setToolTip(m_state.text(207));
+    setWindowTitle(m_state.text(Txt::OpenConfTitle));
+    setCaption(L_SW_Desc, m_state.text(Txt::OpenConfDesc));
+    setCaption(Label1, m_state.text(Txt::OpenConfListCaption));
+    Btn_OK->setText(m_state.text(Txt::OpenConfOk));
+    Btn_Cancel->setText(m_state.text(Txt::OpenConfCancel));
+    ListBox1->setToolTip(m_state.text(Txt::OpenConfListHint));
+    Btn_OK->setToolTip(m_state.text(Txt::OpenConfOkHint));
+    Btn_Cancel->setToolTip(m_state.text(Txt::OpenConfCancelHint));
 }

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Comon.h"
+#include "core/TextIndex.h"
 #include "update/DeviceCheck.h"
 #include "update/Pinger.h"
 #include "update/UpdateJob.h"
@@ -91,22 +92,23 @@ void TFBoot::createControls()
 
 void TFBoot::Set_Lang()
 {
-    setWindowTitle(m_state.text(602));
-    setCaption(L_SW_Desc, m_state.text(603));
-    setCaption(L_IP_Address, m_state.text(606));
-    setCaption(L_Update_Option, m_state.text(614));
+    setWindowTitle(m_state.text(Txt::UpdateEthernetTitle));
+    setCaption(L_SW_Desc, m_state.text(Txt::UpdateEthernetDesc));
+    setCaption(L_IP_Address, m_state.text(Txt::UpdateIpAddressCaption));
+    setCaption(L_Update_Option, m_state.text(Txt::UpdateOptionCaption));
     CB_Update_Options->clear();
-    CB_Update_Options->addItems({m_state.text(615), m_state.text(616), m_state.text(617)});
+    CB_Update_Options->addItems({m_state.text(Txt::UpdateFirmwareAndConfigurationItem), m_state.text(Txt::UpdateFirmwareItem),
+                                 m_state.text(Txt::UpdateConfigurationItem)});
     CB_Update_Options->setCurrentIndex(0);
-    CB_Update_Option_Read_Back->setText(m_state.text(618));
-    Btn_Cancel->setText(m_state.text(619));
-    Btn_Update->setText(m_state.text(620));
+    CB_Update_Option_Read_Back->setText(m_state.text(Txt::UpdateReadBack));
+    Btn_Cancel->setText(m_state.text(Txt::UpdateCancel));
+    Btn_Update->setText(m_state.text(Txt::UpdateExecute));
     for (int i = 0; i < 4; ++i)
-        E_IP[i]->setToolTip(m_state.text(621 + i));
-    CB_Update_Options->setToolTip(m_state.text(632));
-    CB_Update_Option_Read_Back->setToolTip(m_state.text(633));
-    Btn_Cancel->setToolTip(m_state.text(634));
-    Btn_Update->setToolTip(m_state.text(635));
+        E_IP[i]->setToolTip(m_state.text(Txt::UpdateIpAddress1Hint + i));
+    CB_Update_Options->setToolTip(m_state.text(Txt::UpdateOptionHint));
+    CB_Update_Option_Read_Back->setToolTip(m_state.text(Txt::UpdateReadBackHint));
+    Btn_Cancel->setToolTip(m_state.text(Txt::UpdateCancelHint));
+    Btn_Update->setToolTip(m_state.text(Txt::UpdateExecuteHint));
 }
 
 void TFBoot::showEvent(QShowEvent *event)
@@ -154,7 +156,7 @@ void TFBoot::Btn_UpdateClick()
         return; // a press during the running check
     m_checking = true;
     m_cancelRequested = false;
-    showStatus(m_state.text(646));
+    showStatus(m_state.text(Txt::CheckingDevice));
     QApplication::setOverrideCursor(Qt::BusyCursor);
     const bool found = Send_Ping();
     QApplication::restoreOverrideCursor();
@@ -167,9 +169,9 @@ void TFBoot::Btn_UpdateClick()
     }
     if (!found) {
         if (ping_res == kPingNoReply)
-            m_services.messages->warning(this, m_state.text(636));
+            m_services.messages->warning(this, m_state.text(Txt::DeviceNotFound));
         else
-            m_services.messages->error(this, m_state.text(637));
+            m_services.messages->error(this, m_state.text(Txt::ErrCheckIpAddress));
         return;
     }
 
@@ -182,7 +184,7 @@ void TFBoot::Btn_UpdateClick()
         return;
     }
     if (startProgram) {
-        showStatus(m_state.text(647));
+        showStatus(m_state.text(Txt::UpdatingDevice));
         startProgram(updaterProgramPath(m_state.Dir_Exe), QString(), false);
         showStatus(QString());
     }

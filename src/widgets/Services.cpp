@@ -1,17 +1,13 @@
 #include "widgets/Services.h"
 
 #include "core/Constants.h"
+#include "core/TextIndex.h"
 #include "core/TextTable.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
 
 namespace {
-// The text-table entries of the box buttons.
-constexpr int kTextOk = 648;
-constexpr int kTextYes = 649;
-constexpr int kTextNo = 650;
-
 // A blank entry leaves the toolkit's own caption.
 void setButtonCaption(QMessageBox &box, QMessageBox::StandardButton button, const TextTable *texts, int index)
 {
@@ -23,7 +19,7 @@ void setButtonCaption(QMessageBox &box, QMessageBox::StandardButton button, cons
 void show(QWidget *parent, QMessageBox::Icon icon, const QString &title, const QString &text, const TextTable *texts)
 {
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
-    setButtonCaption(box, QMessageBox::Ok, texts, kTextOk);
+    setButtonCaption(box, QMessageBox::Ok, texts, Txt::MsgBoxOk);
     box.exec();
 }
 }
@@ -42,8 +38,8 @@ bool QtMessageService::question(QWidget *parent, const QString &text)
 {
     QMessageBox box(QMessageBox::Question, kSwCode, text,
                     QMessageBox::Yes | QMessageBox::No, parent);
-    setButtonCaption(box, QMessageBox::Yes, m_texts, kTextYes);
-    setButtonCaption(box, QMessageBox::No, m_texts, kTextNo);
+    setButtonCaption(box, QMessageBox::Yes, m_texts, Txt::MsgBoxYes);
+    setButtonCaption(box, QMessageBox::No, m_texts, Txt::MsgBoxNo);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
