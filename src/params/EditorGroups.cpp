@@ -1,7 +1,5 @@
 #include "params/EditorGroups.h"
 
-#include "core/IntegerConversion.h"
-
 namespace {
 
 EditorRow row(int caption, const char *control, Param::Id value)
@@ -52,10 +50,11 @@ const QList<EditorGroup> &editorGroups()
 
 bool editorShowsRow(const EditorRow &row, const ParameterValues &values)
 {
-    const qint32 sendType = toIntegerDef(values[Param::Serial_Send_Type], -1);
+    // Fix Num Bytes is the list's last item, and the editor's choice for any other index.
+    const SendType sendType = sendTypeOf(values).value_or(SendType::FixNumBytes);
     if (row.values.contains(Param::Serial_End_Char))
-        return sendType == 0;
+        return sendType == SendType::EndCharacter;
     if (row.values.contains(Param::Serial_Num_Byte))
-        return sendType != 0 && sendType != 1;
+        return sendType == SendType::FixNumBytes;
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "params/ParameterFile.h"
+#include "params/SendType.h"
 
 #include <QList>
 #include <QString>

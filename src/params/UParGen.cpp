@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/IntegerConversion.h"
+#include "params/SendType.h"
 #include "params/Validation.h"
 #include "widgets/Look.h"
 #include "widgets/Services.h"
@@ -27,8 +28,6 @@ constexpr int kGroupWidth = 296;
 constexpr int kGroupGap = 6;
 constexpr int kCollapsedHeight = 26; // the caption bar alone
 constexpr int kBottomMargin = 15;   // below a group's last field
-
-enum SendType { EndCharacter = 0, NumBytesOnControlWord = 1 };
 
 int bottomOf(const QWidget *w)
 {
@@ -272,7 +271,7 @@ void TFParGen::Set_Lang()
         sendType->clear();
         for (int index : parameter(Param::Serial_Send_Type).itemTexts)
             sendType->addItem(m_state.text(index));
-        sendType->setCurrentIndex(0);
+        sendType->setCurrentIndex(static_cast<int>(SendType::EndCharacter));
     }
     Move_GroupBoxs();
 }
@@ -300,17 +299,18 @@ void TFParGen::RePosition_Objects_812()
         w->hide();
 
     int v = 228;
-    switch (sendType->currentIndex()) {
-    case EndCharacter:
+    // Fix Num Bytes is the list's last item, and the editor's choice for any other index.
+    switch (sendTypeOf(sendType->currentIndex()).value_or(SendType::FixNumBytes)) {
+    case SendType::EndCharacter:
         L_Serial_ST_EndChar->move(16, 194);
         endChar->move(148, 191);
         L_Serial_ST_EndChar->show();
         endChar->show();
         break;
-    case NumBytesOnControlWord:
+    case SendType::NumBytesOnControlWord:
         v = 194;
         break;
-    default: // Fix Num Bytes, or nothing selected
+    case SendType::FixNumBytes:
         L_Serial_ST_NumByte->move(16, 194);
         numByte->move(148, 191);
         L_Serial_ST_NumByte->show();
