@@ -11,6 +11,7 @@
 #include "core/Workspace.h"
 #include "i18n/Language.h"
 #include "i18n/USoftOptions.h"
+#include "params/EditorGroups.h"
 #include "params/Parameters.h"
 #include "params/UParGen.h"
 #include "projects/Configurations.h"
@@ -30,6 +31,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QStyleOption>
 #include <QTabWidget>
 #include <QTest>
@@ -210,6 +212,7 @@ struct FitCheck {
     QStringList overflows;
     QStringList builtinOverflows;
     int measured = 0;
+    QSet<QString> seen; // the names of the captions measured
 
     void check(QWidget *window, const QString &state)
     {
@@ -223,6 +226,7 @@ struct FitCheck {
             if (!m)
                 continue;
             ++measured;
+            seen.insert(w->objectName());
             if (m->needed + marginFor(m->text) <= m->available)
                 continue;
             const QString line = QStringLiteral("%1, %2, %3, \"%4\": needs %5 px, has %6 px")
@@ -341,15 +345,19 @@ void TestFit::captionsFit()
     }
     options->hide();
 
-    // The editor with each send type.
+    // The editor with each send type: together they show every row of its table.
     TFParGen *editor = main->FParGen;
     editor->show();
     auto *sendType = named<QComboBox>(editor, parameter(Param::Serial_Send_Type).control);
-    for (int i = 0; i < sendType->count(); ++i) {
-        sendType->setCurrentIndex(i);
-        fit.check(editor, QStringLiteral("send type %1").arg(i));
+    for (const SendType type : allSendTypes()) {
+        sendType->setCurrentIndex(static_cast<int>(type));
+        fit.check(editor, QStringLiteral("send type %1").arg(static_cast<int>(type)));
     }
     editor->hide();
+    for (const EditorGroup &group : editorGroups()) {
+        for (const EditorRow &row : group.rows)
+            QVERIFY2(fit.seen.contains(row.caption.control), qPrintable(row.caption.control));
+    }
 
     // The update window, still and while it checks the device and runs the updater.
     TFBoot *boot = main->FBoot;

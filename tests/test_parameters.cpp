@@ -1,5 +1,6 @@
 #include "core/IntegerConversion.h"
 #include "params/ParameterFile.h"
+#include "params/SendType.h"
 #include "params/Validation.h"
 #include "support/TestSupport.h"
 
@@ -14,6 +15,8 @@ class TestParameters : public QObject {
 private slots:
     void integerConversion_data();
     void integerConversion();
+    void sendTypeOfText_data();
+    void sendTypeOfText();
 
     void missingFileGivesDefaults();
     void keyFallbacks_data();
@@ -74,6 +77,32 @@ void TestParameters::integerConversion()
     QFETCH(std::optional<qint32>, expected);
     QCOMPARE(toInteger(text), expected);
     QCOMPARE(toIntegerDef(text, -99), expected.value_or(-99));
+}
+
+void TestParameters::sendTypeOfText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("expected"); // -1: none
+    QTest::newRow("end character") << "0" << int(SendType::EndCharacter);
+    QTest::newRow("num bytes on control word") << "1" << int(SendType::NumBytesOnControlWord);
+    QTest::newRow("fix num bytes") << "2" << int(SendType::FixNumBytes);
+    QTest::newRow("blank and hexadecimal") << " $2" << int(SendType::FixNumBytes);
+    QTest::newRow("no selection") << "-1" << -1;
+    QTest::newRow("past the list") << "3" << -1;
+    QTest::newRow("letters") << "abc" << -1;
+    QTest::newRow("empty") << "" << -1;
+}
+
+void TestParameters::sendTypeOfText()
+{
+    QFETCH(QString, text);
+    QFETCH(int, expected);
+    ParameterValues values = defaultParameterValues();
+    values[Param::Serial_Send_Type] = text;
+    const std::optional<SendType> type = sendTypeOf(values);
+    QCOMPARE(type ? int(*type) : -1, expected);
+    if (type)
+        QCOMPARE(sendTypeValue(*type), QString::number(expected));
 }
 
 namespace {

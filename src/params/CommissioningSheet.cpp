@@ -38,12 +38,12 @@ QString escaped(const QString &text)
 QString rowValue(const EditorRow &row, const ParameterValues &values, const TextTable &texts)
 {
     QStringList parts;
-    for (const Param::Id id : row.values)
-        parts << shownValue(parameter(id), values[id], texts);
+    for (const RowInput &input : row.inputs)
+        parts << shownValue(parameter(input.value), values[input.value], texts);
     QString value = escaped(parts.join(QLatin1Char('.')));
-    if (!row.check)
+    if (!row.caption.flag)
         return value;
-    const bool on = values[*row.check] == u"1";
+    const bool on = values[*row.caption.flag] == u"1";
     // Ballot boxes print in any language; the value of a switched-off row is greyed.
     return on ? QStringLiteral("&#x2611; ") + value : QStringLiteral("&#x2610; <span class=\"off\">%1</span>").arg(value);
 }
@@ -57,7 +57,7 @@ QString groupsHtml(const SheetSection &section, const TextTable &texts)
             if (!editorShowsRow(row, section.values))
                 continue;
             html += QStringLiteral("<tr><th>%1</th><td>%2</td></tr>\n")
-                        .arg(escaped(texts.text(row.caption).trimmed()), rowValue(row, section.values, texts));
+                        .arg(escaped(texts.text(row.caption.text).trimmed()), rowValue(row, section.values, texts));
         }
         html += QStringLiteral("</table>\n");
     }

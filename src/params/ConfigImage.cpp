@@ -6,6 +6,7 @@
 #include "core/IntegerConversion.h"
 #include "core/XmlLookup.h"
 #include "params/Parameters.h"
+#include "params/SendType.h"
 
 #include <QDomDocument>
 #include <QFileInfo>
@@ -159,14 +160,17 @@ void Read_Image_Parameters(Config_Image &image, const QDomNode &root)
         serial.Data_Bits = 8;
     }
 
-    switch (keys.integer(Param::Serial_Send_Type, 0)) {
-    case 0:
+    // A send type that is missing or no integer is End Character; any index the list does not
+    // have, no selection included, is Fix Num Bytes.
+    const qint32 sendTypeIndex = keys.integer(Param::Serial_Send_Type, static_cast<qint32>(SendType::EndCharacter));
+    switch (sendTypeOf(sendTypeIndex).value_or(SendType::FixNumBytes)) {
+    case SendType::EndCharacter:
         image.Serial_Flags |= kFlagEndCharacter;
         break;
-    case 1:
+    case SendType::NumBytesOnControlWord:
         image.Serial_Flags |= kFlagNumBytesOnControlWord;
         break;
-    default:
+    case SendType::FixNumBytes:
         image.Serial_Flags |= kFlagFixNumBytes;
         break;
     }

@@ -1,22 +1,29 @@
 #include "params/EditorGroups.h"
 
-#include "core/IntegerConversion.h"
-
 namespace {
 
-EditorRow row(int caption, const char *control, Param::Id value)
+RowCaption label(int text, const char *control, ControlPlace place)
 {
-    return {caption, QString::fromLatin1(control), std::nullopt, {value}};
+    return {text, QString::fromLatin1(control), std::nullopt, -1, place};
 }
 
-EditorRow checkedRow(int caption, Param::Id check, QList<Param::Id> values)
+RowCaption checkBox(int text, Param::Id flag, ControlPlace place, int hint)
 {
-    return {caption, parameter(check).control, check, values};
+    return {text, parameter(flag).control, flag, hint, place};
 }
 
-QList<Param::Id> address(Param::Id first)
+EditorRow row(RowCaption caption, RowInput input, QList<SendType> sendTypes = allSendTypes())
 {
-    return {first, Param::Id(first + 1), Param::Id(first + 2), Param::Id(first + 3)};
+    return {RowKind::Plain, std::move(caption), {input}, std::move(sendTypes)};
+}
+
+// The four numbers of a dotted address side by side, each 60 x 21, the first at left 16.
+EditorRow address(RowCaption caption, Param::Id first, int top, const QList<int> &hints)
+{
+    EditorRow row{RowKind::Address, std::move(caption), {}};
+    for (int i = 0; i < 4; ++i)
+        row.inputs.append({Param::Id(first + i), {16 + 66 * i, top, 60, 21}, hints.at(i)});
+    return row;
 }
 
 } // namespace
@@ -24,38 +31,57 @@ QList<Param::Id> address(Param::Id first)
 const QList<EditorGroup> &editorGroups()
 {
     using namespace Param;
+    using enum SendType;
     static const QList<EditorGroup> groups{
-        {QStringLiteral("GB_Serial"),
+        {QStringLiteral("Serial"),
          406,
-         {row(407, "L_Serial_Serial", Serial_Serial), row(408, "L_Serial_Baud", Serial_Baud),
-          row(409, "L_Serial_Par", Serial_Parity), row(513, "L_Serial_DataBits", Serial_DataBits),
-          row(410, "L_Serial_SendType", Serial_Send_Type), row(418, "L_Serial_ST_EndChar", Serial_End_Char),
-          row(419, "L_Serial_ST_NumByte", Serial_Num_Byte), row(414, "CB_Serial_TimeOut", Serial_TimeOut_RX),
-          checkedRow(516, Serial_Time_Wait_RX_En, {Serial_Time_Wait_RX_Time})}},
-        {QStringLiteral("GB_ModbusSlave"),
+         {
+             row(label(407, "L_Serial_Serial", {16, 24}), {Serial_Serial, {82, 21, 192, 22}, 415}),
+             row(label(408, "L_Serial_Baud", {16, 58}), {Serial_Baud, {82, 55, 192, 22}, 416}),
+             row(label(409, "L_Serial_Par", {16, 92}), {Serial_Parity, {82, 89, 192, 22}, 417}),
+             row(label(513, "L_Serial_DataBits", {16, 126}), {Serial_DataBits, {82, 123, 192, 22}, -1}),
+             row(label(410, "L_Serial_SendType", {16, 160}), {Serial_Send_Type, {82, 157, 192, 22}, 422}),
+             row(label(418, "L_Serial_ST_EndChar", {16, kByLayout}), {Serial_End_Char, {148, kByLayout, 126, 21}, 420},
+                 {EndCharacter}),
+             row(label(419, "L_Serial_ST_NumByte", {16, kByLayout}), {Serial_Num_Byte, {148, kByLayout, 126, 21}, 421},
+                 {FixNumBytes}),
+             row(label(414, "CB_Serial_TimeOut", {16, kByLayout}), {Serial_TimeOut_RX, {148, kByLayout, 126, 21}, 423}),
+             row(checkBox(516, Serial_Time_Wait_RX_En, {16, kByLayout, 121, 17}, 517),
+                 {Serial_Time_Wait_RX_Time, {148, kByLayout, 126, 21}, 518}),
+         }},
+        {QStringLiteral("ModbusSlave"),
          424,
-         {row(425, "L_ModbusSlave_Serial", ModbusSlave_Serial), row(426, "L_ModbusSlave_Baud", ModbusSlave_Baud),
-          row(427, "L_ModbusSlave_Par", ModbusSlave_Parity), row(428, "L_ModbusSlave_IDDev", ModbusSlave_ID_Device),
-          row(429, "L_ModbusSlave_Start_Read", ModbusSlave_Start_Read),
-          row(430, "L_ModbusSlave_Start_Write", ModbusSlave_Start_Write),
-          row(431, "L_ModbusSlave_Control", ModbusSlave_Control_Word),
-          row(432, "L_ModbusSlave_Status", ModbusSlave_Status_Word),
-          checkedRow(509, ModbusSlave_Enable_NumByteRX, {ModbusSlave_NumByteRX})}},
-        {QStringLiteral("GB_ModbusTCPSlave"),
+         {
+             row(label(425, "L_ModbusSlave_Serial", {16, 24}), {ModbusSlave_Serial, {82, 21, 192, 22}, 433}),
+             row(label(426, "L_ModbusSlave_Baud", {16, 58}), {ModbusSlave_Baud, {82, 55, 192, 22}, 434}),
+             row(label(427, "L_ModbusSlave_Par", {16, 92}), {ModbusSlave_Parity, {82, 89, 192, 22}, 435}),
+             row(label(428, "L_ModbusSlave_IDDev", {16, 126}), {ModbusSlave_ID_Device, {82, 123, 192, 21}, 436}),
+             row(label(429, "L_ModbusSlave_Start_Read", {16, 160}), {ModbusSlave_Start_Read, {148, 157, 126, 21}, 437}),
+             row(label(430, "L_ModbusSlave_Start_Write", {16, 194}), {ModbusSlave_Start_Write, {148, 191, 126, 21}, 438}),
+             row(label(431, "L_ModbusSlave_Control", {16, 228}), {ModbusSlave_Control_Word, {148, 225, 126, 21}, 439}),
+             row(label(432, "L_ModbusSlave_Status", {16, 262}), {ModbusSlave_Status_Word, {148, 259, 126, 21}, 440}),
+             row(checkBox(509, ModbusSlave_Enable_NumByteRX, {16, 296, 129, 17}, 510),
+                 {ModbusSlave_NumByteRX, {148, 294, 126, 21}, 511}),
+         }},
+        {QStringLiteral("ModbusTCPSlave"),
          441,
-         {{443, QStringLiteral("L_ModbusTCPSlave_IP_Add"), std::nullopt, address(ModbusTCPSlave_IP1)},
-          {444, QStringLiteral("L_ModbusTCPSlave_SM_Add"), std::nullopt, address(ModbusTCPSlave_SM1)},
-          checkedRow(445, ModbusTCPSlave_En_GAT, address(ModbusTCPSlave_GAT1))}},
+         {
+             address(label(443, "L_ModbusTCPSlave_IP_Add", {16, 24}), ModbusTCPSlave_IP1, 43, {451, 452, 453, 454}),
+             address(label(444, "L_ModbusTCPSlave_SM_Add", {16, 79}), ModbusTCPSlave_SM1, 98, {455, 456, 457, 458}),
+             address(checkBox(445, ModbusTCPSlave_En_GAT, {16, 134, 257, 17}, 463), ModbusTCPSlave_GAT1, 154,
+                     {459, 460, 461, 462}),
+         }},
     };
     return groups;
 }
 
+bool editorShowsRow(const EditorRow &row, std::optional<SendType> sendType)
+{
+    // Fix Num Bytes is the list's last item, and the editor's choice for any other index.
+    return row.sendTypes.contains(sendType.value_or(SendType::FixNumBytes));
+}
+
 bool editorShowsRow(const EditorRow &row, const ParameterValues &values)
 {
-    const qint32 sendType = toIntegerDef(values[Param::Serial_Send_Type], -1);
-    if (row.values.contains(Param::Serial_End_Char))
-        return sendType == 0;
-    if (row.values.contains(Param::Serial_Num_Byte))
-        return sendType != 0 && sendType != 1;
-    return true;
+    return editorShowsRow(row, sendTypeOf(values));
 }

@@ -2,6 +2,7 @@
 
 #include "params/ConfigImage.h"
 #include "params/Parameters.h"
+#include "params/SendType.h"
 
 #include <QList>
 
@@ -198,13 +199,13 @@ ParameterValues valuesOf(const Config_Image &image, std::bitset<Param::Count> *t
 
     switch (image.Serial_Flags & ~kFlagRS232) {
     case kFlagEndCharacter:
-        v[Param::Serial_Send_Type] = QStringLiteral("0");
+        v[Param::Serial_Send_Type] = sendTypeValue(SendType::EndCharacter);
         break;
     case kFlagNumBytesOnControlWord:
-        v[Param::Serial_Send_Type] = QStringLiteral("1");
+        v[Param::Serial_Send_Type] = sendTypeValue(SendType::NumBytesOnControlWord);
         break;
     default:
-        v[Param::Serial_Send_Type] = QStringLiteral("2");
+        v[Param::Serial_Send_Type] = sendTypeValue(SendType::FixNumBytes);
         break;
     }
     v[Param::Serial_End_Char] = number(image.Serial_End_Char);

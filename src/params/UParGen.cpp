@@ -19,20 +19,28 @@
 #include <QShowEvent>
 #include <QSignalBlocker>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kClientWidth = 312;
 constexpr int kGroupLeft = 8;
 constexpr int kGroupWidth = 296;
+constexpr int kFirstGroupTop = 70;  // below the header
 constexpr int kGroupGap = 6;
 constexpr int kCollapsedHeight = 26; // the caption bar alone
 constexpr int kBottomMargin = 15;   // below a group's last field
-
-enum SendType { EndCharacter = 0, NumBytesOnControlWord = 1 };
+constexpr int kRowPitch = 34;       // from one row's caption to the next
+constexpr int kInputRaise = 3;      // an input sits this much above its caption
 
 int bottomOf(const QWidget *w)
 {
     return w->y() + w->height();
+}
+
+QRect placed(const ControlPlace &place, int layoutTop)
+{
+    return QRect(place.left, place.top.value_or(layoutTop), place.width, place.height);
 }
 
 } // namespace
@@ -62,9 +70,10 @@ void TFParGen::createControls()
     L_SW_Desc = header.swDesc;
     m_captions.append({L_SW_Desc, 401, -1});
 
-    createSerialGroup();
-    createModbusSlaveGroup();
-    createEthernetGroup();
+    for (const EditorGroup &def : editorGroups())
+        createGroup(def);
+    // Every parameter has its control in some row.
+    Q_ASSERT(std::find(m_inputs.begin(), m_inputs.end(), nullptr) == m_inputs.end());
 
     Btn_OK = new StyledButton(clientArea(), QStringLiteral("Btn_OK"), QRect(71, 0, 112, 28), Picture::Ok);
     Btn_Cancel = new StyledButton(clientArea(), QStringLiteral("Btn_Cancel"), QRect(192, 0, 112, 28), Picture::Cancel);
@@ -75,22 +84,64 @@ void TFParGen::createControls()
     makeFixedWindow(this, kClientWidth, 0);
 }
 
-QGroupBox *TFParGen::addGroup(const QString &name, int captionText, Group *group, bool *expanded)
+void TFParGen::createGroup(const EditorGroup &def)
+{
+    Group group;
+    group.expanded = expandedFlag(def.name);
+    addGroupBox(def, &group);
+    // The layout stacks its rows below the last row of fixed place.
+    for (const EditorRow &row : def.rows) {
+        if (!row.placedByLayout())
+            group.layoutTop = std::max(group.layoutTop, *row.caption.place.top + kRowPitch);
+    }
+    for (const EditorRow &row : def.rows) {
+        Row built{&row, addRowCaption(group.box, row.caption, group.layoutTop), {}};
+        if (row.kind == RowKind::Plain) {
+            for (const RowInput &input : row.inputs)
+                built.inputs.append(addInput(group.box, input, group.layoutTop - kInputRaise));
+        }
+        group.rows.append(built);
+    }
+    // The numbers of the addresses follow all captions: the focus reaches the gateway's check
+    // box before the first number.
+    for (Row &built : group.rows) {
+        if (built.def->kind == RowKind::Address)
+            addAddress(group.box, *built.def, &built);
+    }
+    for (const Row &built : std::as_const(group.rows)) {
+        for (QWidget *w : QList<QWidget *>{built.caption} + built.inputs) {
+            if (w->y() < kCollapsedHeight)
+                group.peeking.append(w);
+        }
+    }
+    m_groups.append(group);
+}
+
+bool *TFParGen::expandedFlag(const QString &group)
+{
+    if (group == u"Serial")
+        return &GB_Serial_Visible;
+    if (group == u"ModbusSlave")
+        return &GB_ModbusSlave_Visible;
+    Q_ASSERT(group == u"ModbusTCPSlave");
+    return &GB_ModbusTCPSlave_Visible;
+}
+
+void TFParGen::addGroupBox(const EditorGroup &def, Group *group)
 {
     auto *box = new QGroupBox(clientArea());
-    box->setObjectName(QStringLiteral("GB_") + name);
+    box->setObjectName(def.box());
     box->setGeometry(kGroupLeft, 0, kGroupWidth, kCollapsedHeight);
     // The caption sits on the frame line, so a collapsed group shows just its caption bar.
     box->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid rgb(200, 197, 180); border-radius: 2px;"
                                       " margin-top: 6px; }"
                                       "QGroupBox::title { subcontrol-origin: margin; left: 7px; top: 0px; }"));
-    m_captions.append({box, captionText, -1});
+    m_captions.append({box, def.caption, -1});
     group->box = box;
-    group->expanded = expanded;
     group->collapse = new QPushButton(box);
-    group->collapse->setObjectName(QStringLiteral("Btn_%1_Collapse").arg(name));
+    group->collapse->setObjectName(QStringLiteral("Btn_%1_Collapse").arg(def.name));
     group->expand = new QPushButton(box);
-    group->expand->setObjectName(QStringLiteral("Btn_%1_Expande").arg(name));
+    group->expand->setObjectName(QStringLiteral("Btn_%1_Expande").arg(def.name));
     for (QPushButton *button : {group->collapse, group->expand}) {
         const bool collapse = button == group->collapse;
         button->setIcon(pictureIcon(collapse ? Picture::Collapse : Picture::Expand, 11));
@@ -105,22 +156,57 @@ QGroupBox *TFParGen::addGroup(const QString &name, int captionText, Group *group
             collapse ? Btn_GB_Collapse(button) : Btn_GB_Expande(button);
         });
     }
-    return box;
 }
 
-QLabel *TFParGen::addCaption(QWidget *parent, const QString &name, int left, int top, int text, int hint)
+QWidget *TFParGen::addRowCaption(QWidget *parent, const RowCaption &caption, int layoutTop)
 {
-    QLabel *label = addLabel(parent, name, left, top);
-    m_captions.append({label, text, hint});
-    return label;
+    QWidget *control = nullptr;
+    if (caption.flag) {
+        auto *check = new QCheckBox(parent);
+        check->setObjectName(caption.control);
+        check->setGeometry(placed(caption.place, layoutTop));
+        m_inputs[*caption.flag] = check;
+        connect(check, &QCheckBox::toggled, this, &TFParGen::On_Click);
+        control = check;
+    } else {
+        control = addLabel(parent, caption.control, caption.place.left, caption.place.top.value_or(layoutTop));
+    }
+    m_captions.append({control, caption.text, caption.hint});
+    return control;
 }
 
-QComboBox *TFParGen::addList(QWidget *parent, Param::Id id, int left, int top, int hint)
+QWidget *TFParGen::addInput(QWidget *parent, const RowInput &input, int layoutTop)
+{
+    const QRect geometry = placed(input.place, layoutTop);
+    if (parameter(input.value).kind == ParameterKind::Choice)
+        return addList(parent, input.value, geometry, input.hint);
+    Q_ASSERT(parameter(input.value).kind == ParameterKind::Number);
+    return addField(parent, input.value, geometry, input.hint);
+}
+
+void TFParGen::addAddress(QWidget *parent, const EditorRow &row, Row *built)
+{
+    for (int i = 0; i < row.inputs.size(); ++i) {
+        const RowInput &input = row.inputs.at(i);
+        QLineEdit *field = addField(parent, input.value, placed(input.place, 0), input.hint);
+        field->installEventFilter(this);
+        m_addressFields.append(field);
+        built->inputs.append(field);
+        if (i + 1 < row.inputs.size()) {
+            // In the gap before the next number; named after the address's keys.
+            const QString name = QStringLiteral("L_%1_Dot%2").arg(parameter(input.value).key.chopped(1)).arg(i + 1);
+            QLabel *dot = addLabel(parent, name, field->x() + field->width() + 1, field->y() + 3);
+            setCaption(dot, QStringLiteral("."));
+        }
+    }
+}
+
+QComboBox *TFParGen::addList(QWidget *parent, Param::Id id, const QRect &geometry, int hint)
 {
     const ParameterDef &def = parameter(id);
     auto *list = new QComboBox(parent);
     list->setObjectName(def.control);
-    list->setGeometry(left, top, 192, 22);
+    list->setGeometry(geometry);
     list->addItems(def.items);
     m_inputs[id] = list;
     if (hint >= 0)
@@ -140,111 +226,6 @@ QLineEdit *TFParGen::addField(QWidget *parent, Param::Id id, const QRect &geomet
     m_captions.append({field, -1, hint});
     connect(field, &QLineEdit::textChanged, this, [this, field] { On_Change(field); });
     return field;
-}
-
-QCheckBox *TFParGen::addCheck(QWidget *parent, Param::Id id, const QRect &geometry, int text, int hint)
-{
-    auto *check = new QCheckBox(parent);
-    check->setObjectName(parameter(id).control);
-    check->setGeometry(geometry);
-    m_inputs[id] = check;
-    m_captions.append({check, text, hint});
-    connect(check, &QCheckBox::toggled, this, &TFParGen::On_Click);
-    return check;
-}
-
-void TFParGen::createSerialGroup()
-{
-    QGroupBox *box = addGroup(QStringLiteral("Serial"), 406, &m_serial, &GB_Serial_Visible);
-    m_serial.firstCaption = addCaption(box, QStringLiteral("L_Serial_Serial"), 16, 24, 407);
-    m_serial.firstList = addList(box, Param::Serial_Serial, 82, 21, 415);
-    addCaption(box, QStringLiteral("L_Serial_Baud"), 16, 58, 408);
-    addList(box, Param::Serial_Baud, 82, 55, 416);
-    addCaption(box, QStringLiteral("L_Serial_Par"), 16, 92, 409);
-    addList(box, Param::Serial_Parity, 82, 89, 417);
-    addCaption(box, QStringLiteral("L_Serial_DataBits"), 16, 126, 513);
-    addList(box, Param::Serial_DataBits, 82, 123, -1);
-    addCaption(box, QStringLiteral("L_Serial_SendType"), 16, 160, 410);
-    addList(box, Param::Serial_Send_Type, 82, 157, 422);
-    // The rows below are placed by the layout.
-    L_Serial_ST_EndChar = addCaption(box, QStringLiteral("L_Serial_ST_EndChar"), 16, 194, 418);
-    addField(box, Param::Serial_End_Char, QRect(148, 191, 126, 21), 420);
-    L_Serial_ST_NumByte = addCaption(box, QStringLiteral("L_Serial_ST_NumByte"), 16, 194, 419);
-    addField(box, Param::Serial_Num_Byte, QRect(148, 191, 126, 21), 421);
-    CB_Serial_TimeOut = addCaption(box, QStringLiteral("CB_Serial_TimeOut"), 16, 228, 414);
-    addField(box, Param::Serial_TimeOut_RX, QRect(148, 225, 126, 21), 423);
-    addCheck(box, Param::Serial_Time_Wait_RX_En, QRect(16, 262, 121, 17), 516, 517);
-    addField(box, Param::Serial_Time_Wait_RX_Time, QRect(148, 259, 126, 21), 518);
-}
-
-void TFParGen::createModbusSlaveGroup()
-{
-    QGroupBox *box = addGroup(QStringLiteral("ModbusSlave"), 424, &m_modbusSlave, &GB_ModbusSlave_Visible);
-    m_modbusSlave.firstCaption = addCaption(box, QStringLiteral("L_ModbusSlave_Serial"), 16, 24, 425);
-    m_modbusSlave.firstList = addList(box, Param::ModbusSlave_Serial, 82, 21, 433);
-    addCaption(box, QStringLiteral("L_ModbusSlave_Baud"), 16, 58, 426);
-    addList(box, Param::ModbusSlave_Baud, 82, 55, 434);
-    addCaption(box, QStringLiteral("L_ModbusSlave_Par"), 16, 92, 427);
-    addList(box, Param::ModbusSlave_Parity, 82, 89, 435);
-    addCaption(box, QStringLiteral("L_ModbusSlave_IDDev"), 16, 126, 428);
-    addField(box, Param::ModbusSlave_ID_Device, QRect(82, 123, 192, 21), 436);
-
-    struct Row {
-        const char *caption;
-        Param::Id id;
-        int text;
-        int hint;
-    };
-    const Row rows[] = {
-        {"L_ModbusSlave_Start_Read", Param::ModbusSlave_Start_Read, 429, 437},
-        {"L_ModbusSlave_Start_Write", Param::ModbusSlave_Start_Write, 430, 438},
-        {"L_ModbusSlave_Control", Param::ModbusSlave_Control_Word, 431, 439},
-        {"L_ModbusSlave_Status", Param::ModbusSlave_Status_Word, 432, 440},
-    };
-    int top = 160;
-    for (const Row &row : rows) {
-        addCaption(box, QString::fromLatin1(row.caption), 16, top, row.text);
-        addField(box, row.id, QRect(148, top - 3, 126, 21), row.hint);
-        top += 34;
-    }
-    addCheck(box, Param::ModbusSlave_Enable_NumByteRX, QRect(16, 296, 129, 17), 509, 510);
-    addField(box, Param::ModbusSlave_NumByteRX, QRect(148, 294, 126, 21), 511);
-}
-
-void TFParGen::createEthernetGroup()
-{
-    QGroupBox *box = addGroup(QStringLiteral("ModbusTCPSlave"), 441, &m_ethernet, &GB_ModbusTCPSlave_Visible);
-    m_ethernet.firstCaption = addCaption(box, QStringLiteral("L_ModbusTCPSlave_IP_Add"), 16, 24, 443);
-    addCaption(box, QStringLiteral("L_ModbusTCPSlave_SM_Add"), 16, 79, 444);
-    addCheck(box, Param::ModbusTCPSlave_En_GAT, QRect(16, 134, 257, 17), 445, 463);
-
-    struct Row {
-        const char *name;
-        Param::Id first;
-        int top;
-        int firstHint;
-    };
-    const Row rows[] = {
-        {"IP", Param::ModbusTCPSlave_IP1, 43, 451},
-        {"SM", Param::ModbusTCPSlave_SM1, 98, 455},
-        {"GAT", Param::ModbusTCPSlave_GAT1, 154, 459},
-    };
-    int n = 0;
-    for (const Row &row : rows) {
-        for (int i = 0; i < 4; ++i) {
-            QLineEdit *field = addField(box, Param::Id(row.first + i), QRect(16 + 66 * i, row.top, 60, 21),
-                                        row.firstHint + i);
-            field->installEventFilter(this);
-            m_ethernetFields[n++] = field;
-            if (i < 3) {
-                QLabel *dot = addLabel(box, QStringLiteral("L_ModbusTCPSlave_%1_Dot%2")
-                                                .arg(QString::fromLatin1(row.name))
-                                                .arg(i + 1),
-                                       77 + 66 * i, row.top + 3);
-                setCaption(dot, QStringLiteral("."));
-            }
-        }
-    }
 }
 
 // ---- texts ---------------------------------------------------------------------------------
@@ -272,7 +253,7 @@ void TFParGen::Set_Lang()
         sendType->clear();
         for (int index : parameter(Param::Serial_Send_Type).itemTexts)
             sendType->addItem(m_state.text(index));
-        sendType->setCurrentIndex(0);
+        sendType->setCurrentIndex(static_cast<int>(SendType::EndCharacter));
     }
     Move_GroupBoxs();
 }
@@ -281,75 +262,59 @@ void TFParGen::Set_Lang()
 
 void TFParGen::Collapse_Expand_Creation()
 {
-    for (Group *group : {&m_serial, &m_modbusSlave, &m_ethernet}) {
-        *group->expanded = true;
-        group->collapse->setGeometry(280, 10, 11, 11);
-        group->expand->setGeometry(280, 10, 11, 11);
-        group->collapse->show();
-        group->expand->hide();
+    for (Group &group : m_groups) {
+        *group.expanded = true;
+        group.collapse->setGeometry(280, 10, 11, 11);
+        group.expand->setGeometry(280, 10, 11, 11);
+        group.collapse->show();
+        group.expand->hide();
     }
 }
 
-void TFParGen::RePosition_Objects_812()
+void TFParGen::RePosition_Objects_812(Group &group)
 {
-    auto *sendType = static_cast<QComboBox *>(m_inputs[Param::Serial_Send_Type]);
-    QWidget *endChar = m_inputs[Param::Serial_End_Char];
-    QWidget *numByte = m_inputs[Param::Serial_Num_Byte];
-    for (QWidget *w : {static_cast<QWidget *>(L_Serial_ST_EndChar), endChar,
-                       static_cast<QWidget *>(L_Serial_ST_NumByte), numByte})
-        w->hide();
-
-    int v = 228;
-    switch (sendType->currentIndex()) {
-    case EndCharacter:
-        L_Serial_ST_EndChar->move(16, 194);
-        endChar->move(148, 191);
-        L_Serial_ST_EndChar->show();
-        endChar->show();
-        break;
-    case NumBytesOnControlWord:
-        v = 194;
-        break;
-    default: // Fix Num Bytes, or nothing selected
-        L_Serial_ST_NumByte->move(16, 194);
-        numByte->move(148, 191);
-        L_Serial_ST_NumByte->show();
-        numByte->show();
-        break;
+    const auto *sendTypeList = static_cast<QComboBox *>(m_inputs[Param::Serial_Send_Type]);
+    const std::optional<SendType> sendType = sendTypeOf(sendTypeList->currentIndex());
+    int top = group.layoutTop;
+    int bottom = 0;
+    for (Row &row : group.rows) {
+        const bool shown = editorShowsRow(*row.def, sendType);
+        if (shown && row.def->placedByLayout()) {
+            row.caption->move(row.caption->x(), top);
+            for (QWidget *input : std::as_const(row.inputs))
+                input->move(input->x(), top - kInputRaise);
+            top += kRowPitch;
+        }
+        row.caption->setVisible(shown);
+        for (QWidget *input : std::as_const(row.inputs)) {
+            input->setVisible(shown);
+            if (shown)
+                bottom = std::max(bottom, bottomOf(input));
+        }
     }
-    CB_Serial_TimeOut->move(16, v);
-    m_inputs[Param::Serial_TimeOut_RX]->move(148, v - 3);
-    m_inputs[Param::Serial_Time_Wait_RX_En]->move(16, v + 34);
-    QWidget *waitTime = m_inputs[Param::Serial_Time_Wait_RX_Time];
-    waitTime->move(148, v + 31);
-    m_serial.box->resize(kGroupWidth, bottomOf(waitTime) + kBottomMargin);
+    group.box->resize(kGroupWidth, bottom + kBottomMargin);
 }
 
 void TFParGen::Move_GroupBoxs()
 {
-    m_serial.box->move(kGroupLeft, 70);
-    if (GB_Serial_Visible)
-        RePosition_Objects_812();
-
-    m_modbusSlave.box->move(kGroupLeft, bottomOf(m_serial.box) + kGroupGap);
-    if (GB_ModbusSlave_Visible)
-        m_modbusSlave.box->resize(kGroupWidth, bottomOf(m_inputs[Param::ModbusSlave_NumByteRX]) + kBottomMargin);
-
-    m_ethernet.box->move(kGroupLeft, bottomOf(m_modbusSlave.box) + kGroupGap);
-    if (GB_ModbusTCPSlave_Visible)
-        m_ethernet.box->resize(kGroupWidth, bottomOf(m_inputs[Param::ModbusTCPSlave_GAT4]) + kBottomMargin);
-
-    const int buttonsTop = bottomOf(m_ethernet.box) + 13;
-    Btn_OK->move(Btn_OK->x(), buttonsTop);
-    Btn_Cancel->move(Btn_Cancel->x(), buttonsTop);
-    setClientSize(kClientWidth, bottomOf(m_ethernet.box) + 54);
+    int top = kFirstGroupTop;
+    for (Group &group : m_groups) {
+        group.box->move(kGroupLeft, top);
+        if (*group.expanded)
+            RePosition_Objects_812(group);
+        top = bottomOf(group.box) + kGroupGap;
+    }
+    const int bottom = bottomOf(m_groups.last().box);
+    Btn_OK->move(Btn_OK->x(), bottom + 13);
+    Btn_Cancel->move(Btn_Cancel->x(), bottom + 13);
+    setClientSize(kClientWidth, bottom + 54);
 }
 
 TFParGen::Group *TFParGen::groupOf(QObject *button)
 {
-    for (Group *group : {&m_serial, &m_modbusSlave, &m_ethernet}) {
-        if (button == group->collapse || button == group->expand)
-            return group;
+    for (Group &group : m_groups) {
+        if (button == group.collapse || button == group.expand)
+            return &group;
     }
     return nullptr;
 }
@@ -372,9 +337,8 @@ void TFParGen::setExpanded(Group *group, bool expanded)
     if (!expanded)
         group->box->resize(kGroupWidth, kCollapsedHeight);
     // The first row would peek out below the caption bar.
-    group->firstCaption->setVisible(expanded);
-    if (group->firstList)
-        group->firstList->setVisible(expanded);
+    for (QWidget *w : std::as_const(group->peeking))
+        w->setVisible(expanded);
     group->collapse->setVisible(expanded);
     group->expand->setVisible(!expanded);
     *group->expanded = expanded;
@@ -487,7 +451,7 @@ void TFParGen::On_Click()
 bool TFParGen::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress) {
-        for (QLineEdit *field : m_ethernetFields) {
+        for (QLineEdit *field : std::as_const(m_addressFields)) {
             if (watched == field)
                 return KeyPress(field, static_cast<QKeyEvent *>(event));
         }
@@ -500,8 +464,8 @@ bool TFParGen::KeyPress(QLineEdit *field, QKeyEvent *event)
     if (event->text() != u".")
         return false;
     // The dot is never typed: it moves on to the next number of the address.
-    const auto it = std::find(m_ethernetFields.begin(), m_ethernetFields.end(), field);
-    if (it + 1 != m_ethernetFields.end()) {
+    const auto it = std::find(m_addressFields.cbegin(), m_addressFields.cend(), field);
+    if (it + 1 != m_addressFields.cend()) {
         QLineEdit *next = *(it + 1);
         if (next->isEnabled() && next->isVisible() && next->focusPolicy() != Qt::NoFocus)
             next->setFocus(Qt::TabFocusReason);

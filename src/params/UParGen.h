@@ -1,5 +1,6 @@
 #pragma once
 
+#include "params/EditorGroups.h"
 #include "params/ParameterFile.h"
 #include "widgets/StyledDialog.h"
 
@@ -44,12 +45,19 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // A row of the table as built.
+    struct Row {
+        const EditorRow *def = nullptr;
+        QWidget *caption = nullptr;
+        QList<QWidget *> inputs;
+    };
     struct Group {
         QGroupBox *box = nullptr;
         QPushButton *collapse = nullptr;
         QPushButton *expand = nullptr;
-        QLabel *firstCaption = nullptr;
-        QComboBox *firstList = nullptr; // none in the Ethernet group
+        QList<QWidget *> peeking; // what would show below the caption bar of the collapsed group
+        QList<Row> rows;
+        int layoutTop = 0; // the caption top of the first row the layout places
         bool *expanded = nullptr;
     };
     struct Caption {
@@ -62,7 +70,7 @@ private:
     void FormShow(QString *loadError);
     void FormActivate();
     void Collapse_Expand_Creation();
-    void RePosition_Objects_812();
+    void RePosition_Objects_812(Group &group);
     void On_Change(QObject *sender);
     void On_Click();
     bool KeyPress(QLineEdit *field, QKeyEvent *event);
@@ -72,30 +80,25 @@ private:
     void Btn_CancelClick();
 
     void createControls();
-    void createSerialGroup();
-    void createModbusSlaveGroup();
-    void createEthernetGroup();
-    QGroupBox *addGroup(const QString &name, int captionText, Group *group, bool *expanded);
-    QLabel *addCaption(QWidget *parent, const QString &name, int left, int top, int text, int hint = -1);
-    QComboBox *addList(QWidget *parent, Param::Id id, int left, int top, int hint);
+    void createGroup(const EditorGroup &def);
+    void addGroupBox(const EditorGroup &def, Group *group);
+    QWidget *addRowCaption(QWidget *parent, const RowCaption &caption, int layoutTop);
+    QWidget *addInput(QWidget *parent, const RowInput &input, int layoutTop);
+    void addAddress(QWidget *parent, const EditorRow &row, Row *built);
+    QComboBox *addList(QWidget *parent, Param::Id id, const QRect &geometry, int hint);
     QLineEdit *addField(QWidget *parent, Param::Id id, const QRect &geometry, int hint);
-    QCheckBox *addCheck(QWidget *parent, Param::Id id, const QRect &geometry, int text, int hint);
+    bool *expandedFlag(const QString &group);
     void Load_Values(const ParameterValues &values);
     Group *groupOf(QObject *button);
     void setExpanded(Group *group, bool expanded);
 
-    Group m_serial;
-    Group m_modbusSlave;
-    Group m_ethernet;
+    QList<Group> m_groups;                          // in the table's order
     std::array<QWidget *, Param::Count> m_inputs{}; // the control of each parameter
-    std::array<QLineEdit *, 12> m_ethernetFields{}; // in the order the dot key walks
+    QList<QLineEdit *> m_addressFields;             // in the order the dot key walks
     QList<Caption> m_captions;
 
     QLabel *L_SW_Code = nullptr;
     QLabel *L_SW_Desc = nullptr;
-    QLabel *L_Serial_ST_EndChar = nullptr;
-    QLabel *L_Serial_ST_NumByte = nullptr;
-    QLabel *CB_Serial_TimeOut = nullptr; // a caption despite its name
     StyledButton *Btn_OK = nullptr;
     StyledButton *Btn_Cancel = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "core/IntegerConversion.h"
 #include "core/TextIndex.h"
+#include "params/SendType.h"
 
 namespace {
 
@@ -42,14 +43,15 @@ constexpr RangeRule kRangeRules[] = {
 
 bool applies(When when, const ParameterValues &values)
 {
-    const qint32 sendType = toIntegerDef(values[Param::Serial_Send_Type], -1);
+    // No selection, or an index the list does not have, sends neither end character nor fixed bytes.
+    const std::optional<SendType> sendType = sendTypeOf(values);
     switch (when) {
     case When::Always:
         return true;
     case When::EndCharacterSent:
-        return sendType == 0;
+        return sendType == SendType::EndCharacter;
     case When::FixedBytesSent:
-        return sendType == 2;
+        return sendType == SendType::FixNumBytes;
     case When::WaitTimeOn:
         return values[Param::Serial_Time_Wait_RX_En] == u"1";
     case When::ByteCounterOn:
