@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/IntegerConversion.h"
+#include "core/TextIndex.h"
 #include "params/Validation.h"
 #include "widgets/Look.h"
 #include "widgets/Services.h"
@@ -68,7 +69,7 @@ void TFParGen::createControls()
     const Header header = addHeader(clientArea(), kClientWidth);
     L_SW_Code = header.swCode;
     L_SW_Desc = header.swDesc;
-    m_captions.append({L_SW_Desc, 401, -1});
+    m_captions.append({L_SW_Desc, Txt::EditorDesc, -1});
 
     for (const EditorGroup &def : editorGroups())
         createGroup(def);
@@ -77,8 +78,8 @@ void TFParGen::createControls()
 
     Btn_OK = new StyledButton(clientArea(), QStringLiteral("Btn_OK"), QRect(71, 0, 112, 28), Picture::Ok);
     Btn_Cancel = new StyledButton(clientArea(), QStringLiteral("Btn_Cancel"), QRect(192, 0, 112, 28), Picture::Cancel);
-    m_captions.append({Btn_OK, 402, 404});
-    m_captions.append({Btn_Cancel, 403, 405});
+    m_captions.append({Btn_OK, Txt::EditorOk, Txt::EditorOkHint});
+    m_captions.append({Btn_Cancel, Txt::EditorCancel, Txt::EditorCancelHint});
     connect(Btn_OK, &QPushButton::clicked, this, &TFParGen::Btn_OKClick);
     connect(Btn_Cancel, &QPushButton::clicked, this, &TFParGen::Btn_CancelClick);
     makeFixedWindow(this, kClientWidth, 0);
@@ -151,7 +152,7 @@ void TFParGen::addGroupBox(const EditorGroup &def, Group *group)
         button->setCursor(Qt::PointingHandCursor);
         button->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0px; }"
                                              "QPushButton:hover { background-color: rgb(226, 238, 250); }"));
-        m_captions.append({button, -1, collapse ? 469 : 470});
+        m_captions.append({button, -1, collapse ? Txt::EditorCollapseHint : Txt::EditorExpandHint});
         connect(button, &QPushButton::clicked, this, [this, button, collapse] {
             collapse ? Btn_GB_Collapse(button) : Btn_GB_Expande(button);
         });
@@ -232,7 +233,7 @@ QLineEdit *TFParGen::addField(QWidget *parent, Param::Id id, const QRect &geomet
 
 void TFParGen::Set_Lang()
 {
-    setWindowTitle(m_state.text(400));
+    setWindowTitle(m_state.text(Txt::EditorTitle));
     for (const Caption &c : std::as_const(m_captions)) {
         if (c.text >= 0) {
             const QString text = m_state.text(c.text);
@@ -501,7 +502,7 @@ void TFParGen::Btn_CancelClick()
 
 void TFParGen::reject()
 {
-    if (Is_Change && !m_services.messages->question(this, m_state.text(508)))
+    if (Is_Change && !m_services.messages->question(this, m_state.text(Txt::EditorExitWithoutSaving)))
         return;
     StyledDialog::reject();
 }
