@@ -63,95 +63,142 @@ QChar detectDelimiter(QStringView text)
     return semicolons > commas ? QChar(u';') : QChar(u',');
 }
 
-} // namespace
-
-bool readCsv(const QByteArray &data, CsvTable *table, CsvError *error)
+// Stateless: a sequence cut off at the end is an error too, not a wait for more bytes.
+bool decodeUtf8(const QByteArray &data, QString *text, CsvError *error)
 {
-    // Stateless: a sequence cut off at the end is an error too, not a wait for more bytes.
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = decoder.decode(data);
+    *text = decoder.decode(data);
     if (decoder.hasError()) {
         *error = {firstLineNotUtf8(data), QStringLiteral("not UTF-8 text (save the spreadsheet as CSV UTF-8)")};
         return false;
     }
-    // The decoder drops one byte-order mark; a file that tools put together may hold more.
+    return true;
+}
+
+// The decoder drops one byte-order mark; a file that tools put together may hold more.
+void dropByteOrderMarks(QString &text)
+{
     while (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
+}
 
-    *table = CsvTable{};
-    table->delimiter = detectDelimiter(text);
-    const QChar delimiter = table->delimiter;
+// Splits the text into records, field by field, appending them to the table as they end.
+class RecordReader {
+public:
+    RecordReader(QStringView text, CsvTable &table) : m_text(text), m_table(table), m_delimiter(table.delimiter)
+    {
+        m_record.line = m_line;
+    }
 
-    CsvRecord record;
-    QString field;
-    bool fieldQuoted = false;
-    int line = 1;
-    record.line = line;
-    const auto endField = [&] {
-        record.fields << field;
-        record.quoted << fieldQuoted;
-        field.clear();
-        fieldQuoted = false;
-    };
-    const auto endRecord = [&] {
+    bool read(CsvError *error)
+    {
+        while (m_at < m_text.size()) {
+            const QChar c = m_text.at(m_at);
+            if (c == u'"' && m_field.isEmpty() && !m_fieldQuoted) {
+                if (!readQuotedField(error))
+                    return false;
+            } else if (c == m_delimiter) {
+                endField();
+                ++m_at;
+            } else if (isLineEnd(c)) {
+                endLine();
+            } else {
+                // A quote inside an unquoted field is taken as it stands, as spreadsheets do.
+                m_field += c;
+                ++m_at;
+            }
+        }
+        endRecord();
+        return true;
+    }
+
+private:
+    bool nextIs(QChar c) const { return m_at + 1 < m_text.size() && m_text.at(m_at + 1) == c; }
+
+    // Up to the quote that is not doubled; only a delimiter or a line end may follow it.
+    bool readQuotedField(CsvError *error)
+    {
+        const int startLine = m_line;
+        m_fieldQuoted = true;
+        ++m_at;
+        if (!readUpToClosingQuote()) {
+            *error = {startLine, QStringLiteral("a quoted field does not end")};
+            return false;
+        }
+        if (m_at < m_text.size() && m_text.at(m_at) != m_delimiter && !isLineEnd(m_text.at(m_at))) {
+            *error = {m_line, QStringLiteral("text after the closing quote of a field")};
+            return false;
+        }
+        return true;
+    }
+
+    bool readUpToClosingQuote()
+    {
+        while (m_at < m_text.size()) {
+            const QChar q = m_text.at(m_at);
+            if (q == u'"') {
+                if (nextIs(u'"')) {
+                    m_field += u'"';
+                    m_at += 2;
+                    continue;
+                }
+                ++m_at;
+                return true;
+            }
+            if (q == u'\n' || (q == u'\r' && !nextIs(u'\n')))
+                ++m_line;
+            m_field += q;
+            ++m_at;
+        }
+        return false;
+    }
+
+    // CRLF, LF or a lone CR end the line.
+    void endLine()
+    {
+        m_at += (m_text.at(m_at) == u'\r' && nextIs(u'\n')) ? 2 : 1;
+        endRecord();
+        m_record.line = ++m_line;
+    }
+
+    void endField()
+    {
+        m_record.fields << m_field;
+        m_record.quoted << m_fieldQuoted;
+        m_field.clear();
+        m_fieldQuoted = false;
+    }
+
+    void endRecord()
+    {
         endField();
         // A line with nothing on it is no record.
-        if (record.fields.size() > 1 || !record.fields.first().isEmpty() || record.quoted.first())
-            table->records << record;
-        record = CsvRecord{};
-    };
-
-    const qsizetype size = text.size();
-    qsizetype i = 0;
-    while (i < size) {
-        const QChar c = text.at(i);
-        if (c == u'"' && field.isEmpty() && !fieldQuoted) {
-            // A quoted field: up to the quote that is not doubled.
-            const int startLine = line;
-            fieldQuoted = true;
-            ++i;
-            for (;;) {
-                if (i >= size) {
-                    *error = {startLine, QStringLiteral("a quoted field does not end")};
-                    return false;
-                }
-                const QChar q = text.at(i);
-                if (q == u'"') {
-                    if (i + 1 < size && text.at(i + 1) == u'"') {
-                        field += u'"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                if (q == u'\n' || (q == u'\r' && !(i + 1 < size && text.at(i + 1) == u'\n')))
-                    ++line;
-                field += q;
-                ++i;
-            }
-            if (i < size && text.at(i) != delimiter && !isLineEnd(text.at(i))) {
-                *error = {line, QStringLiteral("text after the closing quote of a field")};
-                return false;
-            }
-            continue;
-        }
-        if (c == delimiter) {
-            endField();
-            ++i;
-        } else if (isLineEnd(c)) {
-            // CRLF, LF or a lone CR end the line.
-            i += (c == u'\r' && i + 1 < size && text.at(i + 1) == u'\n') ? 2 : 1;
-            endRecord();
-            record.line = ++line;
-        } else {
-            // A quote inside an unquoted field is taken as it stands, as spreadsheets do.
-            field += c;
-            ++i;
-        }
+        if (m_record.fields.size() > 1 || !m_record.fields.first().isEmpty() || m_record.quoted.first())
+            m_table.records << m_record;
+        m_record = CsvRecord{};
     }
-    endRecord();
-    return true;
+
+    QStringView m_text;
+    CsvTable &m_table;
+    const QChar m_delimiter;
+    qsizetype m_at = 0;
+    int m_line = 1;
+    CsvRecord m_record;
+    QString m_field;
+    bool m_fieldQuoted = false;
+};
+
+} // namespace
+
+bool readCsv(const QByteArray &data, CsvTable *table, CsvError *error)
+{
+    QString text;
+    if (!decodeUtf8(data, &text, error))
+        return false;
+    dropByteOrderMarks(text);
+    *table = CsvTable{};
+    table->delimiter = detectDelimiter(text);
+    return RecordReader(text, *table).read(error);
 }
 
 QString csvRecord(const QStringList &fields, QChar delimiter)

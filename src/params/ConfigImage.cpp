@@ -125,24 +125,20 @@ void readAddress(const KeyReader &keys, const Param::Id (&ids)[4], const quint8 
         target[i] = static_cast<quint8>(keys.integer(ids[i], fallback[i]));
 }
 
-} // namespace
+// Choice texts that are compared as they stand, not as numbers.
+constexpr QLatin1String kRS232Item("0");
+constexpr QLatin1String kFlagSet("1");
 
-void Clear_Image(Config_Image &image)
+// The serial side's port block, chosen by its interface; the RS232 bit goes with it.
+PortBlock &readSerialSide(Config_Image &image, const KeyReader &keys)
 {
-    image = Config_Image{};
+    const bool onRS232 = keys.isExactly(Param::Serial_Serial, kRS232Item);
+    image.Serial_Flags = onRS232 ? kFlagRS232 : 0;
+    return onRS232 ? image.RS232_Port : image.Serial_RS485_Port;
 }
 
-void Read_Image_Parameters(Config_Image &image, const QDomNode &root)
+void readSerialFraming(PortBlock &serial, const KeyReader &keys)
 {
-    const KeyReader keys(root);
-    const auto rs232 = QLatin1String("0");
-    const auto set = QLatin1String("1");
-
-    // Serial side: the port block first, then its framing.
-    const bool serialOnRS232 = keys.isExactly(Param::Serial_Serial, rs232);
-    PortBlock &serial = serialOnRS232 ? image.RS232_Port : image.Serial_RS485_Port;
-    image.Serial_Flags = serialOnRS232 ? kFlagRS232 : 0;
-
     serial.Baud = baudOfIndex(keys.integer(Param::Serial_Baud, kBaudIndexFallback));
 
     qint32 parity = 0;
@@ -159,7 +155,10 @@ void Read_Image_Parameters(Config_Image &image, const QDomNode &root)
     } else {
         serial.Data_Bits = 8;
     }
+}
 
+void readSendType(Config_Image &image, const KeyReader &keys)
+{
     // A send type that is missing or no integer is End Character; any index the list does not
     // have, no selection included, is Fix Num Bytes.
     const qint32 sendTypeIndex = keys.integer(Param::Serial_Send_Type, static_cast<qint32>(SendType::EndCharacter));
@@ -174,31 +173,47 @@ void Read_Image_Parameters(Config_Image &image, const QDomNode &root)
         image.Serial_Flags |= kFlagFixNumBytes;
         break;
     }
+}
 
+void readSerialTiming(Config_Image &image, const KeyReader &keys)
+{
     image.Serial_End_Char = static_cast<qint16>(keys.integer(Param::Serial_End_Char, 13));
     image.Serial_Num_Byte = static_cast<qint16>(keys.integer(Param::Serial_Num_Byte, 1024));
     image.Serial_TimeOut_RX = keys.integer(Param::Serial_TimeOut_RX, 0);
     image.Serial_Time_Wait_RX =
-        keys.isExactly(Param::Serial_Time_Wait_RX_En, set) ? keys.integer(Param::Serial_Time_Wait_RX_Time, 0) : 0;
+        keys.isExactly(Param::Serial_Time_Wait_RX_En, kFlagSet) ? keys.integer(Param::Serial_Time_Wait_RX_Time, 0) : 0;
+}
 
-    // Modbus slave: the port block first; it takes baud and parity only.
-    const bool modbusOnRS232 = keys.isExactly(Param::ModbusSlave_Serial, rs232);
-    PortBlock &modbus = modbusOnRS232 ? image.RS232_Port : image.Modbus_RS485_Port;
-    image.ModbusSlave_Port_Code = modbusOnRS232 ? kPortCodeRS232 : kPortCodeRS485;
+// The Modbus slave's port block, chosen by its interface, which the port code tells the device.
+PortBlock &readModbusSide(Config_Image &image, const KeyReader &keys)
+{
+    const bool onRS232 = keys.isExactly(Param::ModbusSlave_Serial, kRS232Item);
+    image.ModbusSlave_Port_Code = onRS232 ? kPortCodeRS232 : kPortCodeRS485;
+    return onRS232 ? image.RS232_Port : image.Modbus_RS485_Port;
+}
 
+// The Modbus slave's block takes baud and parity only; its data and stop bits stay as they are.
+void readModbusFraming(PortBlock &modbus, const KeyReader &keys)
+{
     modbus.Baud = baudOfIndex(keys.integer(Param::ModbusSlave_Baud, kBaudIndexFallback));
     if (keys.text(Param::ModbusSlave_Parity))
         modbus.Parity = static_cast<qint16>(keys.integer(Param::ModbusSlave_Parity, 0));
+}
 
+void readModbusRegisters(Config_Image &image, const KeyReader &keys)
+{
     image.ModbusSlave_ID = keys.integer(Param::ModbusSlave_ID_Device, 1);
     image.ModbusSlave_Start_Read = keys.integer(Param::ModbusSlave_Start_Read, 1);
     image.ModbusSlave_Start_Write = keys.integer(Param::ModbusSlave_Start_Write, 1);
     image.ModbusSlave_Control_Word = keys.integer(Param::ModbusSlave_Control_Word, 0);
     image.ModbusSlave_Status_Word = keys.integer(Param::ModbusSlave_Status_Word, 0);
-    image.ModbusSlave_NumByteRX = keys.isExactly(Param::ModbusSlave_Enable_NumByteRX, set)
+    image.ModbusSlave_NumByteRX = keys.isExactly(Param::ModbusSlave_Enable_NumByteRX, kFlagSet)
                                       ? keys.integer(Param::ModbusSlave_NumByteRX, -1)
                                       : -1;
+}
 
+void readNetwork(Config_Image &image, const KeyReader &keys)
+{
     readAddress(keys,
                 {Param::ModbusTCPSlave_IP1, Param::ModbusTCPSlave_IP2, Param::ModbusTCPSlave_IP3,
                  Param::ModbusTCPSlave_IP4},
@@ -212,8 +227,29 @@ void Read_Image_Parameters(Config_Image &image, const QDomNode &root)
                  Param::ModbusTCPSlave_GAT4},
                 {192, 168, 0, 1}, image.Gateway);
     // Without an enabled gateway the device expects all ones.
-    if (!keys.isExactly(Param::ModbusTCPSlave_En_GAT, set))
+    if (!keys.isExactly(Param::ModbusTCPSlave_En_GAT, kFlagSet))
         std::fill(std::begin(image.Gateway), std::end(image.Gateway), quint8(255));
+}
+
+} // namespace
+
+void Clear_Image(Config_Image &image)
+{
+    image = Config_Image{};
+}
+
+// Each side chooses its port block first; the keys that follow go into that block.
+void Read_Image_Parameters(Config_Image &image, const QDomNode &root)
+{
+    const KeyReader keys(root);
+    PortBlock &serial = readSerialSide(image, keys);
+    readSerialFraming(serial, keys);
+    readSendType(image, keys);
+    readSerialTiming(image, keys);
+    PortBlock &modbus = readModbusSide(image, keys);
+    readModbusFraming(modbus, keys);
+    readModbusRegisters(image, keys);
+    readNetwork(image, keys);
 }
 
 qint32 Serialise_Image(const Config_Image &image, qint32 start, QByteArray &buffer)

@@ -124,6 +124,18 @@ void forEachField(Image &image, Visitor &&field)
     field(kSerialTimeWaitRx, image.Serial_Time_Wait_RX, "Serial_Time_Wait_RX");
 }
 
+// Which side composing put on the shared RS232 block: the serial side sets a flag bit, the
+// Modbus slave its port code.
+inline bool serialOnRS232(const Config_Image &image)
+{
+    return image.Serial_Flags & ImageLayout::kFlagRS232;
+}
+
+inline bool modbusOnRS232(const Config_Image &image)
+{
+    return image.ModbusSlave_Port_Code == ImageLayout::kPortCodeRS232;
+}
+
 // Every field back to its value without a parameter file.
 void Clear_Image(Config_Image &image);
 

@@ -13,6 +13,11 @@ namespace {
 
 const QString kNameColumn = QStringLiteral("Name");
 
+PlanProblem noNameColumn(int line)
+{
+    return {line, kNameColumn, QStringLiteral("the plan has no Name column")};
+}
+
 // What each column of the header holds.
 struct Columns {
     int name = -1;
@@ -45,7 +50,7 @@ Columns readHeader(const CsvRecord &header, QList<PlanProblem> &problems)
                              QStringLiteral("unknown column (the columns are Name and the keys of ParGen.xml)")});
     }
     if (columns.name < 0)
-        problems.append({header.line, kNameColumn, QStringLiteral("the plan has no Name column")});
+        problems.append(noNameColumn(header.line));
     return columns;
 }
 
@@ -63,6 +68,190 @@ QString columnNumber(qsizetype index)
     return QStringLiteral("column %1").arg(index + 1);
 }
 
+// One row while it is checked: the configuration it results in and what went wrong so far.
+struct RowCheck {
+    explicit RowCheck(const CsvRecord &record) : record(record) {}
+
+    const CsvRecord &record;
+    PlanRow row;
+    QSet<int> refused;     // the keys whose cells could not be applied
+    bool baseKnown = true; // the configuration's stored values could be read
+    bool failed = false;
+
+    // A check runs only where the values it reads are known.
+    bool knows(Param::Id first, Param::Id last) const
+    {
+        return baseKnown && std::none_of(refused.begin(), refused.end(), [&](int id) { return id >= first && id <= last; });
+    }
+};
+
+// Checks the rows one by one, against the workspace and against the rows before them.
+class PlanChecker {
+public:
+    PlanChecker(const PlanWorkspace &workspace, const TextTable &texts, const Columns &columns,
+                QList<PlanProblem> &problems)
+        : m_workspace(workspace), m_texts(texts), m_columns(columns), m_problems(problems)
+    {
+        for (const PlanWorkspace::Configuration &configuration : workspace.configurations) {
+            m_byName.insert(configuration.name, &configuration);
+            m_byFoldedName.insert(configuration.name.toCaseFolded(), &configuration);
+        }
+    }
+
+    // Only configurations the plan leaves alone keep their address.
+    void noteUntouchedAddresses(const QList<CsvRecord> &records)
+    {
+        QSet<QString> touched;
+        for (const CsvRecord &record : records)
+            touched.insert(record.fields.value(m_columns.name));
+        for (const PlanWorkspace::Configuration &configuration : m_workspace.configurations) {
+            if (touched.contains(configuration.name))
+                continue;
+            if (!configuration.loadError.isEmpty()) {
+                m_problems.append({0, QString(),
+                                   QStringLiteral("the address of configuration \"%1\" is not known: %2")
+                                       .arg(configuration.name, configuration.loadError),
+                                   true});
+            } else if (const std::optional<quint32> address = addressOf(configuration.values, Param::ModbusTCPSlave_IP1)) {
+                m_untouchedAddresses.insert(*address, configuration.name);
+            }
+        }
+    }
+
+    std::optional<PlanRow> checkRow(const CsvRecord &record)
+    {
+        RowCheck check(record);
+        startFromConfiguration(check);
+        checkNameIsNew(check);
+        applyCells(check);
+        checkRules(check);
+        checkAddressIsFree(check);
+        addNetworkWarnings(check);
+        if (check.failed)
+            return std::nullopt;
+        return check.row;
+    }
+
+private:
+    void problem(RowCheck &check, const QString &column, const QString &message)
+    {
+        m_problems.append({check.record.line, column, message});
+        check.failed = true;
+    }
+
+    // The stored values of the configuration the row names, or the defaults for a new one.
+    void startFromConfiguration(RowCheck &check)
+    {
+        PlanRow &row = check.row;
+        row.line = check.record.line;
+        row.name = check.record.fields.value(m_columns.name);
+        row.values = defaultParameterValues();
+        if (const PlanWorkspace::Configuration *existing = m_byName.value(row.name)) {
+            row.exists = true;
+            if (!existing->loadError.isEmpty()) {
+                problem(check, kNameColumn, existing->loadError);
+                check.baseKnown = false;
+            }
+            row.values = existing->values;
+        } else if (const int refusal = m_workspace.refusalOfNewName(row.name); refusal >= 0) {
+            problem(check, kNameColumn, m_texts.text(refusal));
+        } else if (const PlanWorkspace::Configuration *other = m_byFoldedName.value(row.name.toCaseFolded())) {
+            problem(check, kNameColumn, QStringLiteral("\"%1\" differs from the configuration \"%2\" only in letter case")
+                                            .arg(row.name, other->name));
+        }
+    }
+
+    // No two rows name the same configuration, in any letter case.
+    void checkNameIsNew(RowCheck &check)
+    {
+        const QString &name = check.row.name;
+        if (name.isEmpty())
+            return;
+        const QString folded = name.toCaseFolded();
+        if (m_lineOfName.contains(folded))
+            problem(check, kNameColumn, QStringLiteral("\"%1\" names the same configuration as line %2")
+                                            .arg(name)
+                                            .arg(m_lineOfName.value(folded)));
+        else
+            m_lineOfName.insert(folded, check.record.line);
+    }
+
+    void applyCells(RowCheck &check)
+    {
+        const CsvRecord &record = check.record;
+        for (qsizetype i = 0; i < record.fields.size(); ++i) {
+            const QString &cell = record.fields.at(i);
+            // An empty cell keeps the value; "" in quotes sets the empty text.
+            if (cell.isEmpty() && !record.quoted.at(i))
+                continue;
+            if (i >= m_columns.parameters.size() || m_columns.unnamed.at(i)) {
+                problem(check, columnNumber(i), QStringLiteral("a value in a column without a name"));
+                continue;
+            }
+            const ParameterDef *def = m_columns.parameters.at(i);
+            if (def) // not Name, nor a column already reported
+                applyCell(check, *def, cell);
+        }
+    }
+
+    void applyCell(RowCheck &check, const ParameterDef &def, const QString &cell)
+    {
+        QString error;
+        if (const std::optional<QString> stored = storedValueOf(def, cell, m_texts, &error)) {
+            check.row.values[def.id] = *stored;
+        } else {
+            problem(check, def.key, error);
+            check.refused.insert(def.id);
+        }
+    }
+
+    void checkRules(RowCheck &check)
+    {
+        if (!check.baseKnown || !check.refused.isEmpty())
+            return;
+        if (const std::optional<int> broken = firstBrokenRule(check.row.values))
+            problem(check, parameter(ruleField(*broken)).key, m_texts.text(*broken));
+    }
+
+    // No two rows, and no row and a configuration the plan leaves alone, share an address.
+    void checkAddressIsFree(RowCheck &check)
+    {
+        if (!check.knows(Param::ModbusTCPSlave_IP1, Param::ModbusTCPSlave_IP4))
+            return;
+        const std::optional<quint32> address = addressOf(check.row.values, Param::ModbusTCPSlave_IP1);
+        if (!address)
+            return;
+        const QString ipColumn = parameter(Param::ModbusTCPSlave_IP1).key;
+        if (m_lineOfAddress.contains(*address))
+            problem(check, ipColumn, QStringLiteral("%1 is also the address of line %2")
+                                         .arg(dottedAddress(*address))
+                                         .arg(m_lineOfAddress.value(*address)));
+        else
+            m_lineOfAddress.insert(*address, check.record.line);
+        if (m_untouchedAddresses.contains(*address))
+            problem(check, ipColumn, QStringLiteral("%1 is already the address of configuration \"%2\"")
+                                         .arg(dottedAddress(*address), m_untouchedAddresses.value(*address)));
+    }
+
+    void addNetworkWarnings(const RowCheck &check)
+    {
+        if (!check.knows(Param::ModbusTCPSlave_IP1, Param::ModbusTCPSlave_En_GAT))
+            return;
+        for (const NetworkWarning &warning : networkWarnings(check.row.values))
+            m_problems.append({check.record.line, warning.key, warning.message, true});
+    }
+
+    const PlanWorkspace &m_workspace;
+    const TextTable &m_texts;
+    const Columns &m_columns;
+    QList<PlanProblem> &m_problems;
+    QHash<QString, const PlanWorkspace::Configuration *> m_byName;
+    QHash<QString, const PlanWorkspace::Configuration *> m_byFoldedName;
+    QHash<quint32, QString> m_untouchedAddresses;
+    QHash<QString, int> m_lineOfName; // by case-folded name
+    QHash<quint32, int> m_lineOfAddress;
+};
+
 } // namespace
 
 int CheckedPlan::count(bool warnings) const
@@ -75,128 +264,20 @@ CheckedPlan checkPlan(const CsvTable &table, const PlanWorkspace &workspace, con
 {
     CheckedPlan plan;
     if (table.records.isEmpty()) {
-        plan.problems.append({1, kNameColumn, QStringLiteral("the plan has no Name column")});
+        plan.problems.append(noNameColumn(1));
         return plan;
     }
     const Columns columns = readHeader(table.records.first(), plan.problems);
     if (columns.name < 0)
         return plan;
     const QList<CsvRecord> records = table.records.mid(1);
-
-    QHash<QString, const PlanWorkspace::Configuration *> byName;
-    QHash<QString, const PlanWorkspace::Configuration *> byFoldedName;
-    for (const PlanWorkspace::Configuration &configuration : workspace.configurations) {
-        byName.insert(configuration.name, &configuration);
-        byFoldedName.insert(configuration.name.toCaseFolded(), &configuration);
-    }
-
-    // Only configurations the plan leaves alone keep their address.
-    QSet<QString> touched;
-    for (const CsvRecord &record : records)
-        touched.insert(record.fields.value(columns.name));
-    QHash<quint32, QString> untouchedAddresses;
-    for (const PlanWorkspace::Configuration &configuration : workspace.configurations) {
-        if (touched.contains(configuration.name))
-            continue;
-        if (!configuration.loadError.isEmpty()) {
-            plan.problems.append({0, QString(),
-                                  QStringLiteral("the address of configuration \"%1\" is not known: %2")
-                                      .arg(configuration.name, configuration.loadError),
-                                  true});
-        } else if (const std::optional<quint32> address = addressOf(configuration.values, Param::ModbusTCPSlave_IP1)) {
-            untouchedAddresses.insert(*address, configuration.name);
-        }
-    }
-
-    QHash<QString, int> lineOfName; // by case-folded name
-    QHash<quint32, int> lineOfAddress;
-    const QString ipColumn = parameter(Param::ModbusTCPSlave_IP1).key;
+    PlanChecker checker(workspace, texts, columns, plan.problems);
+    checker.noteUntouchedAddresses(records);
     for (const CsvRecord &record : records) {
         if (isBlankRow(record))
             continue;
-        bool rowFailed = false;
-        const auto problem = [&](const QString &column, const QString &message) {
-            plan.problems.append({record.line, column, message});
-            rowFailed = true;
-        };
-
-        PlanRow row;
-        QSet<int> refused; // the keys whose cells could not be applied
-        row.line = record.line;
-        row.name = record.fields.value(columns.name);
-        row.values = defaultParameterValues();
-        bool baseKnown = true;
-        if (const PlanWorkspace::Configuration *existing = byName.value(row.name)) {
-            row.exists = true;
-            if (!existing->loadError.isEmpty()) {
-                problem(kNameColumn, existing->loadError);
-                baseKnown = false;
-            }
-            row.values = existing->values;
-        } else if (const int refusal = workspace.refusalOfNewName(row.name); refusal >= 0) {
-            problem(kNameColumn, texts.text(refusal));
-        } else if (const PlanWorkspace::Configuration *other = byFoldedName.value(row.name.toCaseFolded())) {
-            problem(kNameColumn, QStringLiteral("\"%1\" differs from the configuration \"%2\" only in letter case")
-                                     .arg(row.name, other->name));
-        }
-        if (!row.name.isEmpty()) {
-            const QString folded = row.name.toCaseFolded();
-            if (lineOfName.contains(folded))
-                problem(kNameColumn, QStringLiteral("\"%1\" names the same configuration as line %2")
-                                         .arg(row.name)
-                                         .arg(lineOfName.value(folded)));
-            else
-                lineOfName.insert(folded, record.line);
-        }
-
-        for (qsizetype i = 0; i < record.fields.size(); ++i) {
-            const QString &cell = record.fields.at(i);
-            // An empty cell keeps the value; "" in quotes sets the empty text.
-            if (cell.isEmpty() && !record.quoted.at(i))
-                continue;
-            if (i >= columns.parameters.size() || columns.unnamed.at(i)) {
-                problem(columnNumber(i), QStringLiteral("a value in a column without a name"));
-                continue;
-            }
-            const ParameterDef *def = columns.parameters.at(i);
-            if (!def)
-                continue; // Name, or a column already reported
-            QString error;
-            if (const std::optional<QString> stored = storedValueOf(*def, cell, texts, &error)) {
-                row.values[def->id] = *stored;
-            } else {
-                problem(def->key, error);
-                refused.insert(def->id);
-            }
-        }
-
-        // A check runs only where the values it reads are known.
-        const auto known = [&](Param::Id first, Param::Id last) {
-            return baseKnown && std::none_of(refused.begin(), refused.end(), [&](int id) { return id >= first && id <= last; });
-        };
-        if (baseKnown && refused.isEmpty()) {
-            if (const std::optional<int> broken = firstBrokenRule(row.values))
-                problem(parameter(ruleField(*broken)).key, texts.text(*broken));
-        }
-        if (known(Param::ModbusTCPSlave_IP1, Param::ModbusTCPSlave_IP4)) {
-            if (const std::optional<quint32> address = addressOf(row.values, Param::ModbusTCPSlave_IP1)) {
-                if (lineOfAddress.contains(*address))
-                    problem(ipColumn, QStringLiteral("%1 is also the address of line %2")
-                                          .arg(dottedAddress(*address))
-                                          .arg(lineOfAddress.value(*address)));
-                else
-                    lineOfAddress.insert(*address, record.line);
-                if (untouchedAddresses.contains(*address))
-                    problem(ipColumn, QStringLiteral("%1 is already the address of configuration \"%2\"")
-                                          .arg(dottedAddress(*address), untouchedAddresses.value(*address)));
-            }
-        }
-        if (known(Param::ModbusTCPSlave_IP1, Param::ModbusTCPSlave_En_GAT)) {
-            for (const NetworkWarning &warning : networkWarnings(row.values))
-                plan.problems.append({record.line, warning.key, warning.message, true});
-        }
-        if (!rowFailed)
-            plan.rows.append(row);
+        if (const std::optional<PlanRow> row = checker.checkRow(record))
+            plan.rows.append(*row);
     }
     std::stable_sort(plan.problems.begin(), plan.problems.end(),
                      [](const PlanProblem &a, const PlanProblem &b) { return a.line < b.line; });

@@ -1,5 +1,6 @@
 #include "params/ImageImport.h"
 
+#include "core/Constants.h"
 #include "params/ConfigImage.h"
 #include "params/Parameters.h"
 #include "params/SendType.h"
@@ -165,38 +166,45 @@ QString baudIndexText(qint32 baud)
     return number(baudRateItems().indexOf(QString::number(baud)));
 }
 
-// The parameter set the editor would show for this image, choosing defaults for what the
-// image does not hold. Only called once ValueRanges has passed and the image has a
-// parameter file (port code and flags not 0).
-ParameterValues valuesOf(const Config_Image &image, std::bitset<Param::Count> *told)
+using Told = std::bitset<Param::Count>;
+
+bool sevenBitsOneStop(const PortBlock &port)
 {
-    ParameterValues v = defaultParameterValues();
-    told->set();
-    const auto unknown = [told](Param::Id id) { told->reset(id); };
+    return port.Data_Bits == 7 && port.Stop_Bits == 0;
+}
 
-    const bool serialRS232 = image.Serial_Flags & kFlagRS232;
-    const bool modbusRS232 = image.ModbusSlave_Port_Code == kPortCodeRS232;
-    const PortBlock &serial = serialRS232 ? image.RS232_Port : image.Serial_RS485_Port;
-    const PortBlock &modbus = modbusRS232 ? image.RS232_Port : image.Modbus_RS485_Port;
-    const bool sevenBitsOneStop = serial.Data_Bits == 7 && serial.Stop_Bits == 0;
+// One block for both sides: the Modbus slave's baud rate and parity overwrite the serial
+// side's. Only two stop bits tell that the serial parity was NONE.
+void sharedBlockBaudAndParity(const PortBlock &serial, ParameterValues &v, Told &told)
+{
+    told.reset(Param::Serial_Baud);
+    if (!(serial.Data_Bits == 7 && serial.Stop_Bits == 2))
+        told.reset(Param::Serial_Parity);
+    if (sevenBitsOneStop(serial))
+        v[Param::Serial_Parity] = QStringLiteral("1"); // any parity but NONE; ODD is the first
+}
 
-    v[Param::Serial_Serial] = serialRS232 ? QStringLiteral("0") : QStringLiteral("1");
+void ownBlockBaudAndParity(const PortBlock &serial, ParameterValues &v)
+{
+    v[Param::Serial_Baud] = baudIndexText(serial.Baud);
+    // The stop bits follow the parity's whole text, the block keeps its low 16 bits: one
+    // stop bit with 7 bits and parity 0 needs a text that is 0 only modulo 65536.
+    v[Param::Serial_Parity] = sevenBitsOneStop(serial) && serial.Parity == 0 ? QStringLiteral("65536") : number(serial.Parity);
+}
+
+void serialPortValues(const Config_Image &image, ParameterValues &v, Told &told)
+{
+    const PortBlock &serial = serialOnRS232(image) ? image.RS232_Port : image.Serial_RS485_Port;
+    v[Param::Serial_Serial] = serialOnRS232(image) ? QStringLiteral("0") : QStringLiteral("1");
     v[Param::Serial_DataBits] = serial.Data_Bits == 7 ? QStringLiteral("0") : QStringLiteral("1");
-    if (serialRS232 && modbusRS232) {
-        // One block for both sides: the Modbus slave's baud rate and parity overwrite the
-        // serial side's. Only two stop bits tell that the serial parity was NONE.
-        unknown(Param::Serial_Baud);
-        if (!(serial.Data_Bits == 7 && serial.Stop_Bits == 2))
-            unknown(Param::Serial_Parity);
-        if (sevenBitsOneStop)
-            v[Param::Serial_Parity] = QStringLiteral("1"); // any parity but NONE; ODD is the first
-    } else {
-        v[Param::Serial_Baud] = baudIndexText(serial.Baud);
-        // The stop bits follow the parity's whole text, the block keeps its low 16 bits: one
-        // stop bit with 7 bits and parity 0 needs a text that is 0 only modulo 65536.
-        v[Param::Serial_Parity] = sevenBitsOneStop && serial.Parity == 0 ? QStringLiteral("65536") : number(serial.Parity);
-    }
+    if (serialOnRS232(image) && modbusOnRS232(image))
+        sharedBlockBaudAndParity(serial, v, told);
+    else
+        ownBlockBaudAndParity(serial, v);
+}
 
+void sendTypeFromFlags(const Config_Image &image, ParameterValues &v)
+{
     switch (image.Serial_Flags & ~kFlagRS232) {
     case kFlagEndCharacter:
         v[Param::Serial_Send_Type] = sendTypeValue(SendType::EndCharacter);
@@ -208,6 +216,10 @@ ParameterValues valuesOf(const Config_Image &image, std::bitset<Param::Count> *t
         v[Param::Serial_Send_Type] = sendTypeValue(SendType::FixNumBytes);
         break;
     }
+}
+
+void serialTimingValues(const Config_Image &image, ParameterValues &v, Told &told)
+{
     v[Param::Serial_End_Char] = number(image.Serial_End_Char);
     v[Param::Serial_Num_Byte] = number(image.Serial_Num_Byte);
     v[Param::Serial_TimeOut_RX] = number(image.Serial_TimeOut_RX);
@@ -215,12 +227,20 @@ ParameterValues valuesOf(const Config_Image &image, std::bitset<Param::Count> *t
         v[Param::Serial_Time_Wait_RX_En] = QStringLiteral("1");
         v[Param::Serial_Time_Wait_RX_Time] = number(image.Serial_Time_Wait_RX);
     } else {
-        unknown(Param::Serial_Time_Wait_RX_Time); // switched off: the default time stays
+        told.reset(Param::Serial_Time_Wait_RX_Time); // switched off: the default time stays
     }
+}
 
-    v[Param::ModbusSlave_Serial] = modbusRS232 ? QStringLiteral("0") : QStringLiteral("1");
+void modbusPortValues(const Config_Image &image, ParameterValues &v)
+{
+    const PortBlock &modbus = modbusOnRS232(image) ? image.RS232_Port : image.Modbus_RS485_Port;
+    v[Param::ModbusSlave_Serial] = modbusOnRS232(image) ? QStringLiteral("0") : QStringLiteral("1");
     v[Param::ModbusSlave_Baud] = baudIndexText(modbus.Baud);
     v[Param::ModbusSlave_Parity] = number(modbus.Parity);
+}
+
+void modbusRegisterValues(const Config_Image &image, ParameterValues &v, Told &told)
+{
     v[Param::ModbusSlave_ID_Device] = number(image.ModbusSlave_ID);
     v[Param::ModbusSlave_Start_Read] = number(image.ModbusSlave_Start_Read);
     v[Param::ModbusSlave_Start_Write] = number(image.ModbusSlave_Start_Write);
@@ -231,9 +251,12 @@ ParameterValues valuesOf(const Config_Image &image, std::bitset<Param::Count> *t
         v[Param::ModbusSlave_NumByteRX] = number(image.ModbusSlave_NumByteRX);
     } else {
         v[Param::ModbusSlave_Enable_NumByteRX] = QStringLiteral("0");
-        unknown(Param::ModbusSlave_NumByteRX);
+        told.reset(Param::ModbusSlave_NumByteRX);
     }
+}
 
+void networkValues(const Config_Image &image, ParameterValues &v, Told &told)
+{
     for (int i = 0; i < 4; ++i) {
         v[Param::ModbusTCPSlave_IP1 + i] = number(image.IP_Address[i]);
         v[Param::ModbusTCPSlave_SM1 + i] = number(image.Subnet_Mask[i]);
@@ -242,12 +265,27 @@ ParameterValues valuesOf(const Config_Image &image, std::bitset<Param::Count> *t
                                        [](quint8 b) { return b == 255; });
     if (noGateway) {
         for (int i = 0; i < 4; ++i)
-            unknown(Param::Id(Param::ModbusTCPSlave_GAT1 + i));
+            told.reset(Param::ModbusTCPSlave_GAT1 + i);
     } else {
         v[Param::ModbusTCPSlave_En_GAT] = QStringLiteral("1");
         for (int i = 0; i < 4; ++i)
             v[Param::ModbusTCPSlave_GAT1 + i] = number(image.Gateway[i]);
     }
+}
+
+// The parameter set the editor would show for this image, choosing defaults for what the
+// image does not hold. Only called once ValueRanges has passed and the image has a
+// parameter file (port code and flags not 0).
+ParameterValues valuesOf(const Config_Image &image, Told *told)
+{
+    ParameterValues v = defaultParameterValues();
+    told->set();
+    serialPortValues(image, v, *told);
+    sendTypeFromFlags(image, v);
+    serialTimingValues(image, v, *told);
+    modbusPortValues(image, v);
+    modbusRegisterValues(image, v, *told);
+    networkValues(image, v, *told);
     return v;
 }
 
@@ -337,7 +375,7 @@ bool importImage(const QByteArray &bytes, ImageImport *result, QString *error)
     QByteArray composed;
     QString composeError;
     Config_Image composedImage;
-    if (!composeImage(file, QStringLiteral("ParGen.xml"), &composed, &composeError)
+    if (!composeImage(file, kParGenFile, &composed, &composeError)
         || !Parse_Image(composed, &composedImage, &stored, &computed)) {
         *error = composeError;
         return false;

@@ -65,7 +65,7 @@ void printSummary(QTextStream &out, const QList<PlanRow> &rows, const QList<QByt
         quint32 stored = 0;
         quint32 computed = 0;
         Parse_Image(images.at(i), &image, &stored, &computed);
-        const PortBlock &serial = (image.Serial_Flags & 1) ? image.RS232_Port : image.Serial_RS485_Port;
+        const PortBlock &serial = serialOnRS232(image) ? image.RS232_Port : image.Serial_RS485_Port;
         table << QStringList{rows.at(i).name,
                              dottedImageAddress(image.IP_Address),
                              QString::number(image.ModbusSlave_ID), QString::number(serial.Baud),
@@ -146,88 +146,156 @@ QString counted(qsizetype count, const char *one, const char *many)
     return QStringLiteral("%1 %2").arg(count).arg(QString::fromLatin1(count == 1 ? one : many));
 }
 
+qsizetype countOutcome(const QList<RowWrite> &writes, RowWrite::Outcome outcome)
+{
+    return std::count_if(writes.begin(), writes.end(), [outcome](const RowWrite &w) { return w.outcome == outcome; });
+}
+
+// One run of a plan, step by step. A step that ends the run returns false and leaves the exit code.
+class Batch {
+public:
+    Batch(ToolContext &tool, const QString &planPath)
+        : m_tool(tool), m_planPath(planPath), m_plan(QDir::toNativeSeparators(planPath))
+    {
+    }
+
+    int exitCode = kExitOk;
+
+    bool readPlan(CsvTable *table)
+    {
+        QByteArray data;
+        QString error;
+        if (!readWholeFile(m_planPath, &data, &error))
+            return stop(kExitUsage, error);
+        CsvError csvError;
+        if (!readCsv(data, table, &csvError)) {
+            printProblems(m_tool.err, m_plan, {{csvError.line, QString(), csvError.message}});
+            return stop(kExitRefused, m_plan + QStringLiteral(": nothing written"));
+        }
+        return true;
+    }
+
+    // Every problem is printed; errors, and warnings with --strict, refuse the whole plan.
+    bool checkRows(const CsvTable &table)
+    {
+        m_checked = checkPlan(table, workspaceOf(m_tool.state), m_tool.state.Text_Table);
+        printProblems(m_tool.err, m_plan, m_checked.problems);
+        const int errors = m_checked.count(false);
+        const int warnings = m_checked.count(true);
+        const bool strict = m_tool.line.has(QStringLiteral("--strict"));
+        if (errors > 0 || (strict && warnings > 0)) {
+            QString what = counted(errors, "error", "errors");
+            if (warnings > 0)
+                what += QStringLiteral(", ") + counted(warnings, "warning", "warnings") + (strict ? QStringLiteral(" (errors with --strict)") : QString());
+            return stop(kExitRefused, QStringLiteral("%1: %2; nothing written").arg(m_plan, what));
+        }
+        return true;
+    }
+
+    // A plan without rows is no error: the run ends with a warning.
+    bool holdsConfigurations()
+    {
+        if (!m_checked.rows.isEmpty())
+            return true;
+        m_tool.warn(m_plan + QStringLiteral(": the plan holds no configurations; nothing written"));
+        return false;
+    }
+
+    // Every image is composed before the first write, as Update Device composes it from the file.
+    bool composeImages()
+    {
+        m_images.reserve(m_checked.rows.size());
+        for (const PlanRow &row : m_checked.rows) {
+            QByteArray image;
+            QString error;
+            const QString parGen = joinPath(joinPath(m_tool.state.Dir_Projects, row.name), kParGenFile);
+            if (!composeImage(parameterFileBytes(row.values), parGen, &image, &error))
+                return stop(kExitUsage, error);
+            m_images << image;
+        }
+        return true;
+    }
+
+    int dryRun()
+    {
+        printSummary(m_tool.out, m_checked.rows, m_images);
+        m_tool.out << QStringLiteral("dry run: %1 to create, %2 to update, nothing written").arg(toCreate()).arg(toUpdate()) << Qt::endl;
+        return kExitOk;
+    }
+
+    int writeAll()
+    {
+        m_tool.makeWorkspace();
+        const QList<RowWrite> writes = writeRows(m_tool.state, m_checked.rows, m_images);
+        printWrittenSummary(writes);
+        if (countOutcome(writes, RowWrite::Failed) == 0) {
+            m_tool.out << QStringLiteral("%1 created, %2 updated").arg(toCreate()).arg(toUpdate()) << Qt::endl;
+            return kExitOk;
+        }
+        return reportFailures(writes);
+    }
+
+private:
+    bool stop(int code, const QString &message)
+    {
+        exitCode = m_tool.fail(code, message);
+        return false;
+    }
+
+    qsizetype toCreate() const
+    {
+        return std::count_if(m_checked.rows.begin(), m_checked.rows.end(), [](const PlanRow &row) { return !row.exists; });
+    }
+
+    qsizetype toUpdate() const { return m_checked.rows.size() - toCreate(); }
+
+    void printWrittenSummary(const QList<RowWrite> &writes)
+    {
+        QList<PlanRow> writtenRows;
+        QList<QByteArray> writtenImages;
+        for (qsizetype i = 0; i < writes.size(); ++i) {
+            if (writes.at(i).outcome == RowWrite::Written) {
+                writtenRows << m_checked.rows.at(i);
+                writtenImages << m_images.at(i);
+            }
+        }
+        printSummary(m_tool.out, writtenRows, writtenImages);
+    }
+
+    int reportFailures(const QList<RowWrite> &writes)
+    {
+        m_tool.out.flush();
+        for (qsizetype i = 0; i < writes.size(); ++i) {
+            if (writes.at(i).outcome != RowWrite::Failed)
+                continue;
+            m_tool.fail(kExitUsage, writes.at(i).error);
+            m_tool.fail(kExitUsage, QStringLiteral("%1:%2 (\"%3\"): %4").arg(m_plan).arg(m_checked.rows.at(i).line).arg(m_checked.rows.at(i).name, writes.at(i).what));
+        }
+        const qsizetype written = countOutcome(writes, RowWrite::Written);
+        const qsizetype failed = countOutcome(writes, RowWrite::Failed);
+        return m_tool.fail(kExitUsage, QStringLiteral("%1: writing stopped: %2 written (the summary lists them), %3 failed, %4 not written")
+                                           .arg(m_plan, counted(written, "configuration", "configurations"))
+                                           .arg(failed)
+                                           .arg(writes.size() - written - failed));
+    }
+
+    ToolContext &m_tool;
+    const QString m_planPath;
+    const QString m_plan; // as the messages name it
+    CheckedPlan m_checked;
+    QList<QByteArray> m_images;
+};
+
 } // namespace
 
 int cmdBatch(ToolContext &tool)
 {
     tool.expectArguments(1, "one plan file");
-    const QString planPath = tool.line.arguments.first();
-    const QString plan = QDir::toNativeSeparators(planPath);
-    QByteArray data;
-    QString error;
-    if (!readWholeFile(planPath, &data, &error))
-        return tool.fail(kExitUsage, error);
+    Batch batch(tool, tool.line.arguments.first());
     CsvTable table;
-    CsvError csvError;
-    if (!readCsv(data, &table, &csvError)) {
-        printProblems(tool.err, plan, {{csvError.line, QString(), csvError.message}});
-        return tool.fail(kExitRefused, plan + QStringLiteral(": nothing written"));
-    }
-
-    const CheckedPlan checked = checkPlan(table, workspaceOf(tool.state), tool.state.Text_Table);
-    printProblems(tool.err, plan, checked.problems);
-    const int errors = checked.count(false);
-    const int warnings = checked.count(true);
-    const bool strict = tool.line.has(QStringLiteral("--strict"));
-    if (errors > 0 || (strict && warnings > 0)) {
-        QString what = counted(errors, "error", "errors");
-        if (warnings > 0)
-            what += QStringLiteral(", ") + counted(warnings, "warning", "warnings") + (strict ? QStringLiteral(" (errors with --strict)") : QString());
-        return tool.fail(kExitRefused, QStringLiteral("%1: %2; nothing written").arg(plan, what));
-    }
-    if (checked.rows.isEmpty()) {
-        tool.warn(plan + QStringLiteral(": the plan holds no configurations; nothing written"));
-        return kExitOk;
-    }
-
-    // Every image is composed before the first write, as Update Device composes it from the file.
-    QList<QByteArray> images;
-    images.reserve(checked.rows.size());
-    for (const PlanRow &row : checked.rows) {
-        QByteArray image;
-        const QString parGen = joinPath(joinPath(tool.state.Dir_Projects, row.name), kParGenFile);
-        if (!composeImage(parameterFileBytes(row.values), parGen, &image, &error))
-            return tool.fail(kExitUsage, error);
-        images << image;
-    }
-    const qsizetype toCreate = std::count_if(checked.rows.begin(), checked.rows.end(), [](const PlanRow &row) { return !row.exists; });
-    const qsizetype toUpdate = checked.rows.size() - toCreate;
-
-    if (tool.line.has(QStringLiteral("--dry-run"))) {
-        printSummary(tool.out, checked.rows, images);
-        tool.out << QStringLiteral("dry run: %1 to create, %2 to update, nothing written").arg(toCreate).arg(toUpdate) << Qt::endl;
-        return kExitOk;
-    }
-
-    tool.makeWorkspace();
-    const QList<RowWrite> writes = writeRows(tool.state, checked.rows, images);
-    QList<PlanRow> writtenRows;
-    QList<QByteArray> writtenImages;
-    qsizetype failed = 0;
-    for (qsizetype i = 0; i < writes.size(); ++i) {
-        if (writes.at(i).outcome == RowWrite::Written) {
-            writtenRows << checked.rows.at(i);
-            writtenImages << images.at(i);
-        } else if (writes.at(i).outcome == RowWrite::Failed) {
-            ++failed;
-        }
-    }
-    printSummary(tool.out, writtenRows, writtenImages);
-    if (failed == 0) {
-        tool.out << QStringLiteral("%1 created, %2 updated").arg(toCreate).arg(toUpdate) << Qt::endl;
-        return kExitOk;
-    }
-    tool.out.flush();
-    for (qsizetype i = 0; i < writes.size(); ++i) {
-        if (writes.at(i).outcome != RowWrite::Failed)
-            continue;
-        tool.fail(kExitUsage, writes.at(i).error);
-        tool.fail(kExitUsage, QStringLiteral("%1:%2 (\"%3\"): %4").arg(plan).arg(checked.rows.at(i).line).arg(checked.rows.at(i).name, writes.at(i).what));
-    }
-    return tool.fail(kExitUsage, QStringLiteral("%1: writing stopped: %2 written (the summary lists them), %3 failed, %4 not written")
-                                     .arg(plan, counted(writtenRows.size(), "configuration", "configurations"))
-                                     .arg(failed)
-                                     .arg(writes.size() - writtenRows.size() - failed));
+    if (!batch.readPlan(&table) || !batch.checkRows(table) || !batch.holdsConfigurations() || !batch.composeImages())
+        return batch.exitCode;
+    return tool.line.has(QStringLiteral("--dry-run")) ? batch.dryRun() : batch.writeAll();
 }
 
 int cmdExport(ToolContext &tool)

@@ -57,9 +57,31 @@ int cmdImage(ToolContext &tool)
 }
 
 namespace {
+
+using namespace ImageLayout;
+
+// An image as inspect reads it: its fields and both checksums.
+struct InspectedImage {
+    Config_Image image;
+    quint32 stored = 0;
+    quint32 computed = 0;
+
+    bool checksumOk() const { return stored == computed; }
+};
+
 QString parityName(qint16 parity)
 {
     return parameter(Param::Serial_Parity).items.value(parity, QStringLiteral("unknown"));
+}
+
+QString usedBy(bool serial, bool modbus)
+{
+    QStringList sides;
+    if (serial)
+        sides << QStringLiteral("Serial");
+    if (modbus)
+        sides << QStringLiteral("Modbus Slave");
+    return sides.isEmpty() ? QStringLiteral("none") : sides.join(QStringLiteral(" + "));
 }
 
 QJsonObject portJson(const PortBlock &port, const QString &usedBy)
@@ -72,62 +94,60 @@ QJsonObject portJson(const PortBlock &port, const QString &usedBy)
                        {QStringLiteral("Used_By"), usedBy}};
 }
 
+QJsonObject portsJson(const Config_Image &image)
+{
+    const bool serialRS232 = serialOnRS232(image);
+    const bool modbusRS232 = modbusOnRS232(image);
+    return QJsonObject{
+        {QStringLiteral("RS232_Port"), portJson(image.RS232_Port, usedBy(serialRS232, modbusRS232))},
+        {QStringLiteral("Modbus_RS485_Port"), portJson(image.Modbus_RS485_Port, usedBy(false, !modbusRS232))},
+        {QStringLiteral("Serial_RS485_Port"), portJson(image.Serial_RS485_Port, usedBy(!serialRS232, false))}};
+}
+
 QStringList serialFlagNames(qint32 flags)
 {
-    const std::pair<qint32, const char *> names[] = {
-        {1, "RS232"}, {2, "End Character"}, {4, "Num Bytes on Control Word"}, {8, "Fix Num Bytes"}};
+    const std::pair<qint32, const char *> names[] = {{kFlagRS232, "RS232"},
+                                                     {kFlagEndCharacter, "End Character"},
+                                                     {kFlagNumBytesOnControlWord, "Num Bytes on Control Word"},
+                                                     {kFlagFixNumBytes, "Fix Num Bytes"}};
+    constexpr qint32 kKnownFlags = kFlagRS232 | kFlagEndCharacter | kFlagNumBytesOnControlWord | kFlagFixNumBytes;
     QStringList out;
     for (const auto &[bit, name] : names) {
         if (flags & bit)
             out << QString::fromLatin1(name);
     }
-    if (flags & ~0xF)
-        out << QStringLiteral("unknown bits 0x%1").arg(quint32(flags & ~0xF), 8, 16, QLatin1Char('0')).toUpper();
+    if (const qint32 unknown = flags & ~kKnownFlags)
+        out << QStringLiteral("unknown bits 0x%1").arg(quint32(unknown), 8, 16, QLatin1Char('0')).toUpper();
     return out;
 }
-} // namespace
 
-int cmdInspect(ToolContext &tool)
+QString serialSide(const Config_Image &image)
 {
-    tool.expectArguments(1, "one image file");
-    QByteArray bytes;
-    QString error;
-    if (!readWholeFile(tool.line.arguments.first(), &bytes, &error))
-        return tool.fail(kExitUsage, error);
-    Config_Image image;
-    quint32 stored = 0;
-    quint32 computed = 0;
-    if (!Parse_Image(bytes, &image, &stored, &computed))
-        return tool.fail(kExitRefused, wrongImageSizeMessage(bytes.size()));
+    return serialOnRS232(image) ? QStringLiteral("RS232") : QStringLiteral("RS485/RS422");
+}
 
-    const bool serialRS232 = image.Serial_Flags & 1;
-    const bool modbusRS232 = image.ModbusSlave_Port_Code == 0x41;
-    const auto usedBy = [&](bool serial, bool modbus) {
-        QStringList sides;
-        if (serial)
-            sides << QStringLiteral("Serial");
-        if (modbus)
-            sides << QStringLiteral("Modbus Slave");
-        return sides.isEmpty() ? QStringLiteral("none") : sides.join(QStringLiteral(" + "));
-    };
-    const QJsonObject ports{
-        {QStringLiteral("RS232_Port"), portJson(image.RS232_Port, usedBy(serialRS232, modbusRS232))},
-        {QStringLiteral("Modbus_RS485_Port"), portJson(image.Modbus_RS485_Port, usedBy(false, !modbusRS232))},
-        {QStringLiteral("Serial_RS485_Port"), portJson(image.Serial_RS485_Port, usedBy(!serialRS232, false))}};
-    const QJsonObject decoded{
-        {QStringLiteral("Size"), qint64(bytes.size())},
-        {QStringLiteral("Checksum"), qint64(stored)},
-        {QStringLiteral("Checksum_Computed"), qint64(computed)},
-        {QStringLiteral("Checksum_OK"), stored == computed},
-        {QStringLiteral("Ports"), ports},
-        {QStringLiteral("Serial_Side"), serialRS232 ? QStringLiteral("RS232") : QStringLiteral("RS485/RS422")},
+QString modbusSide(const Config_Image &image)
+{
+    return modbusOnRS232(image) ? QStringLiteral("RS232") : QStringLiteral("RS485");
+}
+
+QJsonObject imageJson(const InspectedImage &in, qsizetype size)
+{
+    const Config_Image &image = in.image;
+    return QJsonObject{
+        {QStringLiteral("Size"), qint64(size)},
+        {QStringLiteral("Checksum"), qint64(in.stored)},
+        {QStringLiteral("Checksum_Computed"), qint64(in.computed)},
+        {QStringLiteral("Checksum_OK"), in.checksumOk()},
+        {QStringLiteral("Ports"), portsJson(image)},
+        {QStringLiteral("Serial_Side"), serialSide(image)},
         {QStringLiteral("Serial_Flags"), image.Serial_Flags},
         {QStringLiteral("Serial_Flag_Names"), QJsonArray::fromStringList(serialFlagNames(image.Serial_Flags))},
         {QStringLiteral("Serial_End_Char"), image.Serial_End_Char},
         {QStringLiteral("Serial_Num_Byte"), image.Serial_Num_Byte},
         {QStringLiteral("Serial_TimeOut_RX"), image.Serial_TimeOut_RX},
         {QStringLiteral("Serial_Time_Wait_RX"), image.Serial_Time_Wait_RX},
-        {QStringLiteral("ModbusSlave_Side"), modbusRS232 ? QStringLiteral("RS232") : QStringLiteral("RS485")},
+        {QStringLiteral("ModbusSlave_Side"), modbusSide(image)},
         {QStringLiteral("ModbusSlave_Port_Code"), image.ModbusSlave_Port_Code},
         {QStringLiteral("ModbusSlave_ID"), image.ModbusSlave_ID},
         {QStringLiteral("ModbusSlave_Start_Read"), image.ModbusSlave_Start_Read},
@@ -139,37 +159,73 @@ int cmdInspect(ToolContext &tool)
         {QStringLiteral("Subnet_Mask"), dottedImageAddress(image.Subnet_Mask)},
         {QStringLiteral("Gateway"), dottedImageAddress(image.Gateway)},
     };
+}
 
-    if (tool.line.has(QStringLiteral("--json"))) {
-        tool.out << QJsonDocument(decoded).toJson(QJsonDocument::Indented);
-    } else {
-        tool.out << "Checksum: " << stored << (stored == computed ? " (correct)" : " (wrong)") << Qt::endl;
-        tool.out << "Serial: " << decoded[QStringLiteral("Serial_Side")].toString() << ", flags 0x"
-              << QString::number(image.Serial_Flags, 16).toUpper() << " ("
-              << serialFlagNames(image.Serial_Flags).join(QStringLiteral(", ")) << ")" << Qt::endl;
-        tool.out << "  Serial_End_Char: " << image.Serial_End_Char << ", Serial_Num_Byte: " << image.Serial_Num_Byte
-              << ", Serial_TimeOut_RX: " << image.Serial_TimeOut_RX
-              << ", Serial_Time_Wait_RX: " << image.Serial_Time_Wait_RX << Qt::endl;
-        tool.out << "Modbus Slave: " << decoded[QStringLiteral("ModbusSlave_Side")].toString() << ", port code 0x"
-              << QString::number(image.ModbusSlave_Port_Code, 16).toUpper() << Qt::endl;
-        tool.out << "  ID: " << image.ModbusSlave_ID << ", Start_Read: " << image.ModbusSlave_Start_Read
-              << ", Start_Write: " << image.ModbusSlave_Start_Write << ", Control_Word: "
-              << image.ModbusSlave_Control_Word << ", Status_Word: " << image.ModbusSlave_Status_Word
-              << ", NumByteRX: " << image.ModbusSlave_NumByteRX << Qt::endl;
-        for (const QString &name : {QStringLiteral("RS232_Port"), QStringLiteral("Serial_RS485_Port"),
-                                    QStringLiteral("Modbus_RS485_Port")}) {
-            const QJsonObject port = ports[name].toObject();
-            tool.out << name << ": " << port[QStringLiteral("Baud")].toInt() << " baud, "
-                  << port[QStringLiteral("Data_Bits")].toInt() << " data bits, parity "
-                  << port[QStringLiteral("Parity_Name")].toString() << ", stop bits "
-                  << port[QStringLiteral("Stop_Bits")].toInt() << " (used by "
-                  << port[QStringLiteral("Used_By")].toString() << ")" << Qt::endl;
-        }
-        tool.out << "IP_Address: " << dottedImageAddress(image.IP_Address) << Qt::endl;
-        tool.out << "Subnet_Mask: " << dottedImageAddress(image.Subnet_Mask) << Qt::endl;
-        tool.out << "Gateway: " << dottedImageAddress(image.Gateway) << Qt::endl;
+void printSerial(QTextStream &out, const Config_Image &image)
+{
+    out << "Serial: " << serialSide(image) << ", flags 0x" << QString::number(image.Serial_Flags, 16).toUpper() << " ("
+        << serialFlagNames(image.Serial_Flags).join(QStringLiteral(", ")) << ")" << Qt::endl;
+    out << "  Serial_End_Char: " << image.Serial_End_Char << ", Serial_Num_Byte: " << image.Serial_Num_Byte
+        << ", Serial_TimeOut_RX: " << image.Serial_TimeOut_RX << ", Serial_Time_Wait_RX: " << image.Serial_Time_Wait_RX
+        << Qt::endl;
+}
+
+void printModbusSlave(QTextStream &out, const Config_Image &image)
+{
+    out << "Modbus Slave: " << modbusSide(image) << ", port code 0x"
+        << QString::number(image.ModbusSlave_Port_Code, 16).toUpper() << Qt::endl;
+    out << "  ID: " << image.ModbusSlave_ID << ", Start_Read: " << image.ModbusSlave_Start_Read
+        << ", Start_Write: " << image.ModbusSlave_Start_Write << ", Control_Word: " << image.ModbusSlave_Control_Word
+        << ", Status_Word: " << image.ModbusSlave_Status_Word << ", NumByteRX: " << image.ModbusSlave_NumByteRX
+        << Qt::endl;
+}
+
+void printPorts(QTextStream &out, const Config_Image &image)
+{
+    const QJsonObject ports = portsJson(image);
+    for (const QString &name :
+         {QStringLiteral("RS232_Port"), QStringLiteral("Serial_RS485_Port"), QStringLiteral("Modbus_RS485_Port")}) {
+        const QJsonObject port = ports[name].toObject();
+        out << name << ": " << port[QStringLiteral("Baud")].toInt() << " baud, "
+            << port[QStringLiteral("Data_Bits")].toInt() << " data bits, parity "
+            << port[QStringLiteral("Parity_Name")].toString() << ", stop bits "
+            << port[QStringLiteral("Stop_Bits")].toInt() << " (used by " << port[QStringLiteral("Used_By")].toString()
+            << ")" << Qt::endl;
     }
-    if (stored != computed)
-        return tool.fail(kExitRefused, wrongChecksumMessage(stored, computed));
+}
+
+void printAddresses(QTextStream &out, const Config_Image &image)
+{
+    out << "IP_Address: " << dottedImageAddress(image.IP_Address) << Qt::endl;
+    out << "Subnet_Mask: " << dottedImageAddress(image.Subnet_Mask) << Qt::endl;
+    out << "Gateway: " << dottedImageAddress(image.Gateway) << Qt::endl;
+}
+
+void printImage(QTextStream &out, const InspectedImage &in)
+{
+    out << "Checksum: " << in.stored << (in.checksumOk() ? " (correct)" : " (wrong)") << Qt::endl;
+    printSerial(out, in.image);
+    printModbusSlave(out, in.image);
+    printPorts(out, in.image);
+    printAddresses(out, in.image);
+}
+} // namespace
+
+int cmdInspect(ToolContext &tool)
+{
+    tool.expectArguments(1, "one image file");
+    QByteArray bytes;
+    QString error;
+    if (!readWholeFile(tool.line.arguments.first(), &bytes, &error))
+        return tool.fail(kExitUsage, error);
+    InspectedImage in;
+    if (!Parse_Image(bytes, &in.image, &in.stored, &in.computed))
+        return tool.fail(kExitRefused, wrongImageSizeMessage(bytes.size()));
+    if (tool.line.has(QStringLiteral("--json")))
+        tool.out << QJsonDocument(imageJson(in, bytes.size())).toJson(QJsonDocument::Indented);
+    else
+        printImage(tool.out, in);
+    if (!in.checksumOk())
+        return tool.fail(kExitRefused, wrongChecksumMessage(in.stored, in.computed));
     return kExitOk;
 }
