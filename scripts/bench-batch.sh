@@ -2,10 +2,12 @@
 # Times batch on generated plans: checking and writing N new configurations into an empty
 # workspace, the same plan again as updates, and a dry run. A benchmark, not a test.
 #   bash scripts/bench-batch.sh [ROWS...]     (default: 1000 10000)
-# BUILD_DIR (default build-bench) holds the Release build of kv40812-tool; KEEP=1 keeps the
-# generated plans and workspaces.
+# Installs what is missing first. BUILD_DIR (default build-bench) holds the Release build of
+# kv40812-tool; KEEP=1 keeps the generated plans and workspaces.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
 
 build=${BUILD_DIR:-build-bench}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
@@ -13,7 +15,11 @@ cmake --build "$build" -j"$(nproc)" --target kv40812-tool >/dev/null
 tool=$build/bin/kv40812-tool
 
 scratch=$(mktemp -d)
-[ "${KEEP:-0}" = 1 ] || trap 'rm -rf "$scratch"' EXIT
+if [ "${KEEP:-0}" = 1 ]; then
+  echo "plans and workspaces kept in $scratch" >&2
+else
+  trap 'rm -rf "$scratch"' EXIT
+fi
 
 # Every unit its own address in 10.0.0.0/16 and its own Modbus ID; the values only lie in the
 # plan and the files, nothing is sent anywhere.

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang and runs each for a bounded time on a copy of its
-# seed corpus. Any crash, leak, sanitizer finding or time-out fails the run.
+# Installs what is missing (clang and its fuzzer runtime among it), builds the libFuzzer targets
+# with clang and runs each for a bounded time on a copy of its seed corpus. Any crash, leak,
+# sanitizer finding or time-out fails the run.
 # FUZZ_SECONDS sets the time per target (default 30); FUZZ_ONLY="fuzz_a fuzz_b" runs only those.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
 
 seconds=${FUZZ_SECONDS:-30}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKV40812_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null

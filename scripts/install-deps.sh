@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the configurator needs to build, run and test.
+# Installs the Debian 12 packages the configurator needs to build, run and test, and the
+# further packages named as arguments (the screenshots name xdotool and imagemagick).
+#   bash scripts/install-deps.sh [PACKAGE...]
 set -euo pipefail
 
 packages=(
@@ -9,6 +11,7 @@ packages=(
   fonts-dejavu-core
   iputils-ping python3
   xvfb xauth x11-utils
+  "$@"
 )
 
 missing=()
@@ -27,4 +30,5 @@ else
 fi
 echo "Installing: ${missing[*]}"
 "${as_root[@]}" apt-get update -qq
-DEBIAN_FRONTEND=noninteractive "${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# sudo resets the environment, so the front end is set on its far side.
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -57,14 +57,6 @@ QByteArray noKeyImage()
     return image;
 }
 
-quint32 sumBeforeChecksum(const QByteArray &image)
-{
-    quint32 sum = 0;
-    for (int i = 0; i < 0x7FC; ++i)
-        sum += static_cast<quint8>(image.at(i));
-    return sum;
-}
-
 quint32 checksumOf(const QByteArray &image)
 {
     return qFromLittleEndian<quint32>(image.constData() + 0x7FC);
@@ -83,15 +75,6 @@ QString firstDifference(const QByteArray &actual, const QByteArray &expected)
                 .arg(static_cast<quint8>(expected.at(i)), 2, 16, QLatin1Char('0'));
     }
     return QString();
-}
-
-// A project folder with its bin folder, made the active configuration of `ws`.
-void makeProject(TestWorkspace &ws, const QString &name)
-{
-    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/%1/bin").arg(name))));
-    ws.state.Project_Name = name;
-    ws.state.Project_Dir = joinPath(ws.state.Dir_Projects, name);
-    Set_Files(ws.state);
 }
 
 // Counts the showings of a dialog and closes each at once, after running `onShown`.
@@ -405,7 +388,7 @@ void TestConfigImage::unparsableFileIsReported()
 void TestConfigImage::composeFillsTheBufferAndSaveWritesIt()
 {
     TestWorkspace ws;
-    makeProject(ws, QStringLiteral("Plant"));
+    ws.useProject(QStringLiteral("Plant"));
     QCOMPARE(ws.state.Image_Length, 0);
 
     QString error;
@@ -423,10 +406,10 @@ void TestConfigImage::composeFillsTheBufferAndSaveWritesIt()
 void TestConfigImage::composesAreIndependent()
 {
     TestWorkspace ws;
-    makeProject(ws, QStringLiteral("B"));
+    ws.useProject(QStringLiteral("B"));
     ws.writeFile(QStringLiteral("PROJECTS/B/ParGen.xml"),
                  parGen({{Param::Serial_Serial, "0"}, {Param::Serial_DataBits, "0"}, {Param::ModbusTCPSlave_En_GAT, "1"}}));
-    makeProject(ws, QStringLiteral("A"));
+    ws.useProject(QStringLiteral("A"));
     ws.writeFile(QStringLiteral("PROJECTS/A/ParGen.xml"), parGen({{Param::ModbusSlave_ID_Device, "3"}}));
 
     QString error;
@@ -436,10 +419,10 @@ void TestConfigImage::composesAreIndependent()
     QCOMPARE(ws.state.Image_Buffer, first);
 
     // Nothing of another configuration's image survives into the next one.
-    makeProject(ws, QStringLiteral("B"));
+    ws.useProject(QStringLiteral("B"));
     QVERIFY(Compose_Image(ws.state, &error));
     QVERIFY(ws.state.Image_Buffer != first);
-    makeProject(ws, QStringLiteral("A"));
+    ws.useProject(QStringLiteral("A"));
     QVERIFY(Compose_Image(ws.state, &error));
     QCOMPARE(ws.state.Image_Buffer, first);
 }
@@ -447,7 +430,7 @@ void TestConfigImage::composesAreIndependent()
 void TestConfigImage::failedComposeKeepsTheLastImage()
 {
     TestWorkspace ws;
-    makeProject(ws, QStringLiteral("Plant"));
+    ws.useProject(QStringLiteral("Plant"));
     QString error;
     QVERIFY(Compose_Image(ws.state, &error));
     ws.writeFile(QStringLiteral("PROJECTS/Plant/ParGen.xml"), "<Par_Gen>");
@@ -474,7 +457,7 @@ void TestConfigImage::saveFailuresAreReported()
 {
     QFETCH(QString, obstacle);
     TestWorkspace ws;
-    makeProject(ws, QStringLiteral("Plant"));
+    ws.useProject(QStringLiteral("Plant"));
     if (obstacle.isEmpty())
         QVERIFY(QDir(ws.path(QStringLiteral("PROJECTS/Plant/bin"))).removeRecursively());
     else

@@ -2,6 +2,7 @@
 
 #include "update/Pinger.h"
 
+#include <QMetaType>
 #include <QStringList>
 #include <QThread>
 
@@ -11,6 +12,8 @@
 // takes its whole time-out, as a real one does. No packet is sent.
 class FakePinger : public Pinger {
 public:
+    using Answer = std::function<Outcome(int attempt)>;
+
     Outcome echo(const QString &address, const QByteArray &payload, int timeoutMs, QString *error) override
     {
         addresses << address;
@@ -24,8 +27,9 @@ public:
         return outcome;
     }
 
-    std::function<Outcome(int attempt)> answer; // empty: always answers
+    Answer answer; // empty: always answers
     int attempts = 0;
     QStringList addresses;
     QList<QByteArray> payloads;
 };
+Q_DECLARE_METATYPE(FakePinger::Answer)

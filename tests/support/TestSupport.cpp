@@ -54,6 +54,26 @@ QByteArray TestWorkspace::readFile(const QString &relative) const
     return file.readAll();
 }
 
+void TestWorkspace::useProject(const QString &name)
+{
+    state.Project_Name = name;
+    state.Project_Dir = joinPath(state.Dir_Projects, name);
+    if (!QDir().mkpath(joinPath(state.Project_Dir, QStringLiteral("bin"))))
+        qFatal("cannot make %s", qPrintable(state.Project_Dir));
+    Set_Files(state);
+}
+
+ParameterValues TestWorkspace::saveParameters(const QList<std::pair<Param::Id, QString>> &changes)
+{
+    ParameterValues values = defaultParameterValues();
+    for (const auto &[id, text] : changes)
+        values[id] = text;
+    QString error;
+    if (!saveParameterFile(state.ParGen_File, values, &error))
+        qFatal("%s", qPrintable(error));
+    return values;
+}
+
 void onNextModal(std::function<void(QWidget *)> action)
 {
     auto *timer = new QTimer;
@@ -85,12 +105,17 @@ void patch(QByteArray &image, const QString &changes)
     }
 }
 
-void setImageChecksum(QByteArray &image)
+quint32 sumBeforeChecksum(const QByteArray &image)
 {
     quint32 sum = 0;
     for (int i = 0; i < 0x7FC; ++i)
         sum += static_cast<quint8>(image.at(i));
-    qToLittleEndian(sum, image.data() + 0x7FC);
+    return sum;
+}
+
+void setImageChecksum(QByteArray &image)
+{
+    qToLittleEndian(sumBeforeChecksum(image), image.data() + 0x7FC);
 }
 
 QByteArray composedImage(const std::optional<QByteArray> &parGen)

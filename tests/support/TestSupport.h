@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 // Records every message box instead of showing it, and answers questions as told.
 class FakeMessages : public MessageService {
@@ -50,6 +51,11 @@ struct TestWorkspace {
     void writeFile(const QString &relative, const QByteArray &data) const;
     QByteArray readFile(const QString &relative) const;
 
+    // Makes PROJECTS/<name>, with its bin folder, the active configuration.
+    void useProject(const QString &name);
+    // Writes the active configuration's parameter file: the defaults with these changes.
+    ParameterValues saveParameters(const QList<std::pair<Param::Id, QString>> &changes);
+
     QTemporaryDir dir;
     AppState state;
     FakeMessages messages;
@@ -65,6 +71,9 @@ QString fixturePath(const QString &name);
 
 // Applies "0x03C: 80 25 00 00; 0x158: 01" to an image.
 void patch(QByteArray &image, const QString &changes);
+
+// The sum of an image's bytes before its checksum, counted here rather than by the code under test.
+quint32 sumBeforeChecksum(const QByteArray &image);
 
 // Puts the sum of the bytes before it into an image's checksum.
 void setImageChecksum(QByteArray &image);
