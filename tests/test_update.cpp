@@ -1,7 +1,6 @@
 #include "app/UWindows.h"
 #include "app/UZentreleFirmWare.h"
 #include "core/AppState.h"
-#include "core/Comon.h"
 #include "support/TestSupport.h"
 #include "update/DeviceCheck.h"
 #include "update/Pinger.h"
@@ -109,8 +108,6 @@ class TestUpdate : public QObject {
     Q_OBJECT
 
 private slots:
-    void splitIpAddress_data();
-    void splitIpAddress();
     void jobFile_data();
     void jobFile();
     void secondJobReplacesFirst();
@@ -137,38 +134,6 @@ private slots:
     void updaterOutlivesTheConfigurator_data();
     void updaterOutlivesTheConfigurator();
 };
-
-void TestUpdate::splitIpAddress_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QStringList>("parts");
-    QTest::newRow("plain") << "192.168.2.205" << true << QStringList {"192", "168", "2", "205"};
-    QTest::newRow("spaces around numbers and dots")
-        << " 192 . 168 . 2 . 205 " << true << QStringList {"192", "168", "2", "205"};
-    QTest::newRow("control characters at the ends") << "\t10.0.0.1\r\n" << true << QStringList {"10", "0", "0", "1"};
-    QTest::newRow("leading zeros kept") << "192.168.002.205" << true << QStringList {"192", "168", "002", "205"};
-    QTest::newRow("hexadecimal part") << "$C0.168.2.1" << true << QStringList {"$C0", "168", "2", "1"};
-    QTest::newRow("bounds") << "0.0.255.255" << true << QStringList {"0", "0", "255", "255"};
-    QTest::newRow("above 255") << "192.168.2.300" << false << QStringList();
-    QTest::newRow("three parts") << "1.2.3" << false << QStringList();
-    QTest::newRow("five parts") << "1.2.3.4.5" << false << QStringList();
-    QTest::newRow("empty part") << "1..2.3" << false << QStringList();
-    QTest::newRow("negative") << "-1.2.3.4" << false << QStringList();
-    QTest::newRow("letters") << "a.b.c.d" << false << QStringList();
-    QTest::newRow("empty") << "" << false << QStringList();
-}
-
-void TestUpdate::splitIpAddress()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, ok);
-    QFETCH(QStringList, parts);
-    QString p1, p2, p3, p4;
-    QCOMPARE(Split_IP_Address(text, p1, p2, p3, p4), ok);
-    if (ok)
-        QCOMPARE((QStringList {p1, p2, p3, p4}), parts);
-}
 
 void TestUpdate::jobFile_data()
 {

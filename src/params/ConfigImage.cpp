@@ -225,11 +225,6 @@ qint32 Serialise_Image(const Config_Image &image, qint32 start, QByteArray &buff
     return start + kImageSize;
 }
 
-QString dottedImageAddress(const quint8 (&bytes)[4])
-{
-    return QStringLiteral("%1.%2.%3.%4").arg(bytes[0]).arg(bytes[1]).arg(bytes[2]).arg(bytes[3]);
-}
-
 bool Parse_Image(const QByteArray &bytes, Config_Image *image, quint32 *storedSum, quint32 *computedSum)
 {
     if (bytes.size() != kImageSize)

@@ -1,5 +1,6 @@
 #include "params/FleetPlan.h"
 
+#include "core/Ipv4.h"
 #include "params/NetworkRules.h"
 #include "params/ParameterText.h"
 #include "params/Validation.h"
@@ -182,13 +183,13 @@ CheckedPlan checkPlan(const CsvTable &table, const PlanWorkspace &workspace, con
             if (const std::optional<quint32> address = addressOf(row.values, Param::ModbusTCPSlave_IP1)) {
                 if (lineOfAddress.contains(*address))
                     problem(ipColumn, QStringLiteral("%1 is also the address of line %2")
-                                          .arg(dottedAddress(*address))
+                                          .arg(dottedIpv4(*address))
                                           .arg(lineOfAddress.value(*address)));
                 else
                     lineOfAddress.insert(*address, record.line);
                 if (untouchedAddresses.contains(*address))
                     problem(ipColumn, QStringLiteral("%1 is already the address of configuration \"%2\"")
-                                          .arg(dottedAddress(*address), untouchedAddresses.value(*address)));
+                                          .arg(dottedIpv4(*address), untouchedAddresses.value(*address)));
             }
         }
         if (known(Param::ModbusTCPSlave_IP1, Param::ModbusTCPSlave_En_GAT)) {

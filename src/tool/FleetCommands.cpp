@@ -5,6 +5,7 @@
 #include "core/Constants.h"
 #include "core/Csv.h"
 #include "core/FileIO.h"
+#include "core/Ipv4.h"
 #include "params/ConfigImage.h"
 #include "params/FleetPlan.h"
 #include "params/ParameterFile.h"
@@ -67,7 +68,7 @@ void printSummary(QTextStream &out, const QList<PlanRow> &rows, const QList<QByt
         Parse_Image(images.at(i), &image, &stored, &computed);
         const PortBlock &serial = (image.Serial_Flags & 1) ? image.RS232_Port : image.Serial_RS485_Port;
         table << QStringList{rows.at(i).name,
-                             dottedImageAddress(image.IP_Address),
+                             dottedIpv4(image.IP_Address),
                              QString::number(image.ModbusSlave_ID), QString::number(serial.Baud),
                              QString::number(stored)};
     }

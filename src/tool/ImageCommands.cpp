@@ -3,6 +3,7 @@
 
 #include "core/AppState.h"
 #include "core/FileIO.h"
+#include "core/Ipv4.h"
 #include "params/ConfigImage.h"
 #include "params/Validation.h"
 
@@ -135,9 +136,9 @@ int cmdInspect(ToolContext &tool)
         {QStringLiteral("ModbusSlave_Control_Word"), image.ModbusSlave_Control_Word},
         {QStringLiteral("ModbusSlave_Status_Word"), image.ModbusSlave_Status_Word},
         {QStringLiteral("ModbusSlave_NumByteRX"), image.ModbusSlave_NumByteRX},
-        {QStringLiteral("IP_Address"), dottedImageAddress(image.IP_Address)},
-        {QStringLiteral("Subnet_Mask"), dottedImageAddress(image.Subnet_Mask)},
-        {QStringLiteral("Gateway"), dottedImageAddress(image.Gateway)},
+        {QStringLiteral("IP_Address"), dottedIpv4(image.IP_Address)},
+        {QStringLiteral("Subnet_Mask"), dottedIpv4(image.Subnet_Mask)},
+        {QStringLiteral("Gateway"), dottedIpv4(image.Gateway)},
     };
 
     if (tool.line.has(QStringLiteral("--json"))) {
@@ -165,9 +166,9 @@ int cmdInspect(ToolContext &tool)
                   << port[QStringLiteral("Stop_Bits")].toInt() << " (used by "
                   << port[QStringLiteral("Used_By")].toString() << ")" << Qt::endl;
         }
-        tool.out << "IP_Address: " << dottedImageAddress(image.IP_Address) << Qt::endl;
-        tool.out << "Subnet_Mask: " << dottedImageAddress(image.Subnet_Mask) << Qt::endl;
-        tool.out << "Gateway: " << dottedImageAddress(image.Gateway) << Qt::endl;
+        tool.out << "IP_Address: " << dottedIpv4(image.IP_Address) << Qt::endl;
+        tool.out << "Subnet_Mask: " << dottedIpv4(image.Subnet_Mask) << Qt::endl;
+        tool.out << "Gateway: " << dottedIpv4(image.Gateway) << Qt::endl;
     }
     if (stored != computed)
         return tool.fail(kExitRefused, wrongChecksumMessage(stored, computed));
