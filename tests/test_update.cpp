@@ -1,6 +1,7 @@
 #include "app/UWindows.h"
 #include "app/UZentreleFirmWare.h"
 #include "core/AppState.h"
+#include "core/Workspace.h"
 #include "support/TestSupport.h"
 #include "update/DeviceCheck.h"
 #include "update/Pinger.h"

@@ -4,6 +4,8 @@
 #include "app/UAbout.h"
 #include "core/AppState.h"
 #include "core/Constants.h"
+#include "core/Paths.h"
+#include "core/Workspace.h"
 #include "i18n/Language.h"
 #include "i18n/USoftOptions.h"
 #include "i18n/VersionCheck.h"

@@ -4,6 +4,7 @@
 #include "core/Constants.h"
 #include "core/FileIO.h"
 #include "core/IntegerConversion.h"
+#include "core/Paths.h"
 #include "core/XmlLookup.h"
 #include "params/Parameters.h"
 
@@ -278,11 +279,6 @@ bool Compose_Image(AppState &state, QString *error)
     state.Image_Buffer = image;
     state.Image_Length = static_cast<qint32>(image.size());
     return true;
-}
-
-QString imageFilePathIn(const QString &projectDir)
-{
-    return joinPath(joinPath(projectDir, kBinFolder), kImageFile);
 }
 
 QString imageFilePath(const AppState &state)

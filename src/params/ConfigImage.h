@@ -154,7 +154,4 @@ bool Compose_Image(AppState &state, QString *error);
 
 // Writes the composed image to Project_Dir/bin/bank.bin; an earlier file stays whole on failure.
 bool Save_Image(const AppState &state, QString *error);
-
-// Where a configuration keeps its image: <folder>/bin/bank.bin.
-QString imageFilePathIn(const QString &projectDir);
 QString imageFilePath(const AppState &state);

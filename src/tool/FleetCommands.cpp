@@ -6,6 +6,7 @@
 #include "core/Csv.h"
 #include "core/FileIO.h"
 #include "core/Ipv4.h"
+#include "core/Paths.h"
 #include "params/ConfigImage.h"
 #include "params/FleetPlan.h"
 #include "params/ParameterFile.h"
@@ -29,7 +30,7 @@ PlanWorkspace workspaceOf(const AppState &state)
     PlanWorkspace workspace;
     for (const QString &name : Load_Existing_Configuration(state.Dir_Projects)) {
         PlanWorkspace::Configuration configuration{name, {}, {}};
-        loadParameterFile(joinPath(joinPath(state.Dir_Projects, name), kParGenFile), &configuration.values,
+        loadParameterFile(parameterFilePathIn(joinPath(state.Dir_Projects, name)), &configuration.values,
                           &configuration.loadError);
         workspace.configurations << configuration;
     }
@@ -106,7 +107,7 @@ RowWrite writeRow(const AppState &state, const PlanRow &row, const QByteArray &i
     } else {
         QDir().mkpath(joinPath(folder, kBinFolder)); // a configuration's image lives there
     }
-    if (!saveParameterFile(joinPath(folder, kParGenFile), row.values, &write.error)) {
+    if (!saveParameterFile(parameterFilePathIn(folder), row.values, &write.error)) {
         write.what = row.exists ? QStringLiteral("it was left as it was")
                                 : QStringLiteral("its folder was created, its files were not");
         return write;
@@ -186,7 +187,7 @@ int cmdBatch(ToolContext &tool)
     images.reserve(checked.rows.size());
     for (const PlanRow &row : checked.rows) {
         QByteArray image;
-        const QString parGen = joinPath(joinPath(tool.state.Dir_Projects, row.name), kParGenFile);
+        const QString parGen = parameterFilePathIn(joinPath(tool.state.Dir_Projects, row.name));
         if (!composeImage(parameterFileBytes(row.values), parGen, &image, &error))
             return tool.fail(kExitUsage, error);
         images << image;
@@ -246,7 +247,7 @@ int cmdExport(ToolContext &tool)
     QList<std::pair<QString, ParameterValues>> configurations;
     for (const QString &folder : folders) {
         ParameterValues values;
-        if (!tool.loadValues(joinPath(folder, kParGenFile), &values))
+        if (!tool.loadValues(parameterFilePathIn(folder), &values))
             return kExitUsage;
         configurations.append({QFileInfo(folder).fileName(), values});
     }

@@ -2,8 +2,8 @@
 #include "tool/Tool.h"
 
 #include "core/Ipv4.h"
+#include "core/Paths.h"
 #include "i18n/VersionCheck.h"
-#include "params/ConfigImage.h"
 #include "update/UpdateJob.h"
 
 #include <QDir>
