@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Keeps the floors of src/: reads every #include and fails, naming file and line, on one that
-reaches up or sideways, and on a circle of includes between the files of one folder.
+reaches up or sideways, on a circle of includes between the files of one folder, and on a file
+of src/ that SRC_DIR/CMakeLists.txt does not list by name.
 Usage: check_floors.py SRC_DIR QTWIDGETS_INCLUDE_DIR"""
 import collections
 import pathlib
@@ -130,7 +131,20 @@ def shortest_ring(graph, start, knot):
     return [start, start]
 
 
+
+
+def unlisted():
+    """Files of src/ that no list in src/CMakeLists.txt names; comments do not count."""
+    listing = src / "CMakeLists.txt"
+    text = "\n".join(line.split("#", 1)[0] for line in listing.read_text(encoding="utf-8").splitlines())
+    listed = set(re.findall(r"[\w./-]+\.(?:cpp|h)\b", text))
+    return [f"{path.relative_to(src.parent)}: not listed in {listing.relative_to(src.parent)}"
+            for path in sorted(src.rglob("*"))
+            if path.suffix in (".h", ".cpp") and path.relative_to(src).as_posix() not in listed]
+
+
 faults += circles()
+faults += unlisted()
 for fault in faults:
     print(fault)
 sys.exit(1 if faults else 0)
