@@ -15,7 +15,7 @@ enum class Ipv4Syntax {
     // leading zeros) from 0 to 255.
     IntegerParts,
     // As the parameter set holds its four fields: each part a number by toInteger from 0 to
-    // 255, exactly as it stands.
+    // 255, untrimmed (toInteger itself passes over leading spaces, nothing else).
     IntegerFields,
     // Only what the network stack takes: one to three decimal digits a part, 0 to 255, nothing
     // around them, so a mistyped address never goes to a name server.
