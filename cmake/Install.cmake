@@ -22,10 +22,7 @@ add_custom_command(
 add_custom_target(kv40812_languages ALL DEPENDS ${CMAKE_BINARY_DIR}/languages.stamp)
 add_dependencies(kv40812 kv40812_languages)
 
-install(TARGETS kv40812 RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-if(TARGET kv40812-tool)
-  install(TARGETS kv40812-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
+install(TARGETS kv40812 kv40812-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${KV40812_LANGUAGE_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/kv40812/languages)
 install(FILES ${PROJECT_SOURCE_DIR}/desktop/kv40812.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/desktop/kv40812.svg

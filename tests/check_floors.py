@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """Keeps the floors of src/: reads every #include and fails, naming file and line, on one that
-reaches up or sideways. Usage: check_floors.py SRC_DIR QTWIDGETS_INCLUDE_DIR"""
+reaches up or sideways, on a circle of includes between the files of one folder, and on a file
+of src/ that SRC_DIR/CMakeLists.txt does not list by name.
+Usage: check_floors.py SRC_DIR QTWIDGETS_INCLUDE_DIR"""
+import collections
 import pathlib
 import re
 import sys
@@ -46,6 +49,102 @@ for path in sorted(src.rglob("*")):
             elif qt_name in qt_widgets or (kind == "<" and name.startswith("QtWidgets")):
                 faults.append(f"{where}: a file without widgets includes Qt Widgets")
 
+
+
+def circles():
+    """Circles of includes between a folder's modules (X.h and X.cpp are module X), enough to name
+    every module caught in one, each step with the include that makes it."""
+    found = []
+    modules = collections.defaultdict(lambda: collections.defaultdict(dict))  # folder -> module -> used -> where
+    for path in sorted(src.rglob("*")):
+        if path.suffix not in (".h", ".cpp"):
+            continue
+        folder = path.parent.relative_to(src).as_posix()
+        for number, text in enumerate(path.read_text(encoding="utf-8").splitlines(), 1):
+            m = include.match(text)
+            if not m or m.group(1) != '"':
+                continue
+            target = pathlib.PurePosixPath(m.group(2))
+            used = target.stem
+            if target.parent.as_posix() in (folder, ".") and used != path.stem:
+                modules[folder][path.stem].setdefault(used, f"{path.relative_to(src.parent)}:{number}")
+    for folder, graph in sorted(modules.items()):
+        for knot in knots(graph):
+            named = set()
+            for start in sorted(knot):
+                if start in named:
+                    continue
+                ring = shortest_ring(graph, start, knot)
+                named.update(ring)
+                steps = ", ".join(graph[a][b] for a, b in zip(ring, ring[1:]))
+                found.append(f"src/{folder}: a circle of includes: {' -> '.join(ring)} ({steps})")
+    return found
+
+
+def knots(graph):
+    """The strongly connected sets of more than one module (Tarjan)."""
+    index, low, stack, on_stack, result = {}, {}, [], set(), []
+
+    def visit(node):
+        index[node] = low[node] = len(index)
+        stack.append(node)
+        on_stack.add(node)
+        for used in graph.get(node, {}):
+            if used not in index:
+                visit(used)
+                low[node] = min(low[node], low[used])
+            elif used in on_stack:
+                low[node] = min(low[node], index[used])
+        if low[node] == index[node]:
+            knot = set()
+            while True:
+                member = stack.pop()
+                on_stack.discard(member)
+                knot.add(member)
+                if member == node:
+                    break
+            if len(knot) > 1:
+                result.append(knot)
+
+    for node in sorted(graph):
+        if node not in index:
+            visit(node)
+    return sorted(result, key=min)
+
+
+def shortest_ring(graph, start, knot):
+    """The shortest way from start back to itself inside the knot, start named at both ends."""
+    before = {start: None}
+    queue = collections.deque([start])
+    while queue:
+        node = queue.popleft()
+        for used in sorted(graph.get(node, {})):
+            if used == start:
+                path = []
+                while node is not None:
+                    path.append(node)
+                    node = before[node]
+                return path[::-1] + [start]
+            if used in knot and used not in before:
+                before[used] = node
+                queue.append(used)
+    return [start, start]
+
+
+
+
+def unlisted():
+    """Files of src/ that no list in src/CMakeLists.txt names; comments do not count."""
+    listing = src / "CMakeLists.txt"
+    text = "\n".join(line.split("#", 1)[0] for line in listing.read_text(encoding="utf-8").splitlines())
+    listed = set(re.findall(r"[\w./-]+\.(?:cpp|h)\b", text))
+    return [f"{path.relative_to(src.parent)}: not listed in {listing.relative_to(src.parent)}"
+            for path in sorted(src.rglob("*"))
+            if path.suffix in (".h", ".cpp") and path.relative_to(src).as_posix() not in listed]
+
+
+faults += circles()
+faults += unlisted()
 for fault in faults:
     print(fault)
 sys.exit(1 if faults else 0)

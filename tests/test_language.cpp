@@ -1,4 +1,5 @@
 #include "core/AppState.h"
+#include "core/Workspace.h"
 #include "i18n/Language.h"
 #include "support/TestSupport.h"
 

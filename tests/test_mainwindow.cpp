@@ -2,6 +2,7 @@
 #include "app/UWindows.h"
 #include "app/UZentreleFirmWare.h"
 #include "core/AppState.h"
+#include "core/Workspace.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>

@@ -1,5 +1,6 @@
 #include "app/Settings.h"
 #include "core/AppState.h"
+#include "core/Workspace.h"
 #include "support/TestSupport.h"
 
 #include <QTest>

@@ -1,4 +1,3 @@
-#include "core/Comon.h"
 #include "support/TestSupport.h"
 #include "update/UpdateJob.h"
 
@@ -39,44 +38,10 @@ class TestUpdateJob : public QObject {
     Q_OBJECT
 
 private slots:
-    void splitIpAddress_data();
-    void splitIpAddress();
     void jobFile_data();
     void jobFile();
     void secondJobReplacesFirst();
 };
-
-void TestUpdateJob::splitIpAddress_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QStringList>("parts");
-    QTest::newRow("plain") << "192.168.2.205" << true << QStringList {"192", "168", "2", "205"};
-    QTest::newRow("spaces around numbers and dots")
-        << " 192 . 168 . 2 . 205 " << true << QStringList {"192", "168", "2", "205"};
-    QTest::newRow("control characters at the ends") << "\t10.0.0.1\r\n" << true << QStringList {"10", "0", "0", "1"};
-    QTest::newRow("leading zeros kept") << "192.168.002.205" << true << QStringList {"192", "168", "002", "205"};
-    QTest::newRow("hexadecimal part") << "$C0.168.2.1" << true << QStringList {"$C0", "168", "2", "1"};
-    QTest::newRow("bounds") << "0.0.255.255" << true << QStringList {"0", "0", "255", "255"};
-    QTest::newRow("above 255") << "192.168.2.300" << false << QStringList();
-    QTest::newRow("three parts") << "1.2.3" << false << QStringList();
-    QTest::newRow("five parts") << "1.2.3.4.5" << false << QStringList();
-    QTest::newRow("empty part") << "1..2.3" << false << QStringList();
-    QTest::newRow("negative") << "-1.2.3.4" << false << QStringList();
-    QTest::newRow("letters") << "a.b.c.d" << false << QStringList();
-    QTest::newRow("empty") << "" << false << QStringList();
-}
-
-void TestUpdateJob::splitIpAddress()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, ok);
-    QFETCH(QStringList, parts);
-    QString p1, p2, p3, p4;
-    QCOMPARE(Split_IP_Address(text, p1, p2, p3, p4), ok);
-    if (ok)
-        QCOMPARE((QStringList {p1, p2, p3, p4}), parts);
-}
 
 void TestUpdateJob::jobFile_data()
 {

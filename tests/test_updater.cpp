@@ -1,5 +1,6 @@
 #include "app/UWindows.h"
 #include "core/AppState.h"
+#include "core/Workspace.h"
 #include "support/TestSupport.h"
 #include "support/UpdateSupport.h"
 #include "update/Updater.h"

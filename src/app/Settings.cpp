@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/Constants.h"
 #include "core/FileIO.h"
+#include "core/Paths.h"
 #include "core/XmlLookup.h"
 
 #include <QDomDocument>

@@ -2,6 +2,7 @@
 #include "app/UZentreleFirmWare.h"
 #include "core/AppState.h"
 #include "core/Constants.h"
+#include "core/Paths.h"
 #include "core/Workspace.h"
 #include "widgets/Look.h"
 #include "widgets/Services.h"

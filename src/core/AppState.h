@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/TextTable.h"
-#include "core/Workspace.h"
 
 #include <QByteArray>
 #include <QString>
@@ -40,15 +39,6 @@ struct AppState {
     QString text(int index) const { return Text_Table.text(index); }
 };
 
-// Joins a folder and a name with the platform's separator; folders never end in one.
-QString joinPath(const QString &folder, const QString &name);
-
-// Dir_Exe and the three workspace folders derived from it.
-void setWorkspace(AppState &state, const QString &dirExe);
-
-// Creates MASTER, PROJECTS and LANGUAGE where missing; a failure shows later, where they are used.
-void createWorkspaceFolders(const AppState &state);
-
 // The values a first start has before the settings file is read.
 void setSettingsFallbacks(AppState &state);
 
@@ -56,8 +46,3 @@ void setSettingsFallbacks(AppState &state);
 void Set_Files(AppState &state);
 
 bool isProjectActive(const AppState &state);
-
-// Where the workspace lies: --workspace DIR, else KV40812_WORKSPACE, else the executable's folder
-// when it is writable, else the per-user data folder (an installed copy).
-QString resolveWorkspace(const QStringList &arguments, const QString &executableDir,
-                         const QString &userDataDir = userDataFolder());

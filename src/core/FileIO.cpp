@@ -1,11 +1,12 @@
 #include "core/FileIO.h"
 
-#include "core/Workspace.h"
+#include "core/Paths.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
 
 namespace {
 QString describe(const QString &path, const QString &what)
@@ -43,6 +44,15 @@ bool writeInPlace(const QString &path, const QByteArray &data, QString *error)
     return true;
 }
 } // namespace
+
+bool isWritableFolder(const QString &folder)
+{
+    if (!QFileInfo(folder).isDir())
+        return false;
+    // Permission bits say nothing about read-only mounts, ACLs or root; a real file does.
+    QTemporaryFile probe(joinPath(folder, QStringLiteral(".kv40812-probe-XXXXXX")));
+    return probe.open();
+}
 
 bool writeFileAtomic(const QString &path, const QByteArray &data, QString *error)
 {

@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
+// True when a file can be created in the folder (tried, not guessed from permission bits).
+bool isWritableFolder(const QString &folder);
+
 // Writes the whole file or nothing: the earlier file stays intact when anything fails.
 bool writeFileAtomic(const QString &path, const QByteArray &data, QString *error);
 

@@ -1,29 +1,57 @@
 #include "core/Workspace.h"
 
 #include "core/AppState.h"
+#include "core/Constants.h"
 #include "core/FileIO.h"
+#include "core/Paths.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryFile>
 
 #ifndef KV40812_SHIPPED_LANGUAGES
 #define KV40812_SHIPPED_LANGUAGES "../share/kv40812/languages"
 #endif
 
-bool isWritableFolder(const QString &folder)
-{
-    if (!QFileInfo(folder).isDir())
-        return false;
-    // Permission bits say nothing about read-only mounts, ACLs or root; a real file does.
-    QTemporaryFile probe(joinPath(folder, QStringLiteral(".kv40812-probe-XXXXXX")));
-    return probe.open();
-}
-
 QString userDataFolder()
 {
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+}
+
+QString resolveWorkspace(const QStringList &arguments, const QString &executableDir, const QString &userDataDir)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &arg = arguments.at(i);
+        if (arg == u"--workspace" && i + 1 < arguments.size())
+            return QDir(arguments.at(i + 1)).absolutePath();
+        if (arg.startsWith(u"--workspace="))
+            return QDir(arg.mid(12)).absolutePath();
+    }
+    const QString fromEnv = qEnvironmentVariable("KV40812_WORKSPACE");
+    if (!fromEnv.isEmpty())
+        return QDir(fromEnv).absolutePath();
+    if (isWritableFolder(executableDir) || userDataDir.isEmpty())
+        return executableDir;
+    return userDataDir;
+}
+
+void setWorkspace(AppState &state, const QString &dirExe)
+{
+    QString dir = dirExe;
+    while (dir.size() > 1 && (dir.endsWith(u'/') || dir.endsWith(QDir::separator())))
+        dir.chop(1);
+    state.Dir_Exe = dir;
+    state.Dir_Master = joinPath(dir, kMasterFolder);
+    state.Dir_Projects = joinPath(dir, kProjectsFolder);
+    state.Dir_Language = joinPath(dir, kLanguageFolder);
+}
+
+void createWorkspaceFolders(const AppState &state)
+{
+    for (const QString &folder : {state.Dir_Master, state.Dir_Projects, state.Dir_Language}) {
+        if (!QFileInfo::exists(folder))
+            QDir().mkdir(folder);
+    }
 }
 
 QString shippedLanguagesFolder(const QString &executableDir)

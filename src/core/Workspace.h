@@ -3,11 +3,21 @@
 #include <QString>
 #include <QStringList>
 
-// True when a file can be created in the folder (tried, not guessed from permission bits).
-bool isWritableFolder(const QString &folder);
+struct AppState;
 
 // The per-user data folder, the workspace of a copy whose own folder is not writable.
 QString userDataFolder();
+
+// Where the workspace lies: --workspace DIR, else KV40812_WORKSPACE, else the executable's folder
+// when it is writable, else the per-user data folder (an installed copy).
+QString resolveWorkspace(const QStringList &arguments, const QString &executableDir,
+                         const QString &userDataDir = userDataFolder());
+
+// Dir_Exe and the three workspace folders derived from it.
+void setWorkspace(AppState &state, const QString &dirExe);
+
+// Creates MASTER, PROJECTS and LANGUAGE where missing; a failure shows later, where they are used.
+void createWorkspaceFolders(const AppState &state);
 
 // Where the language files and flags shipped with the program lie, seen from the executable:
 // the installed share folder, which the build tree mirrors.

@@ -5,6 +5,7 @@
 #include "core/Constants.h"
 #include "core/FileIO.h"
 #include "core/IntegerConversion.h"
+#include "core/Paths.h"
 
 #include <QFileInfo>
 #include <QStringDecoder>

@@ -1,6 +1,6 @@
 #include "i18n/LanguageList.h"
 
-#include "core/AppState.h"
+#include "core/Paths.h"
 #include "core/XmlLookup.h"
 #include "i18n/Language.h"
 

@@ -4,6 +4,7 @@
 #include "core/Constants.h"
 #include "core/FileIO.h"
 #include "core/IntegerConversion.h"
+#include "core/Paths.h"
 #include "core/XmlLookup.h"
 #include "params/Parameters.h"
 #include "params/SendType.h"
@@ -265,11 +266,6 @@ qint32 Serialise_Image(const Config_Image &image, qint32 start, QByteArray &buff
     return start + kImageSize;
 }
 
-QString dottedImageAddress(const quint8 (&bytes)[4])
-{
-    return QStringLiteral("%1.%2.%3.%4").arg(bytes[0]).arg(bytes[1]).arg(bytes[2]).arg(bytes[3]);
-}
-
 bool Parse_Image(const QByteArray &bytes, Config_Image *image, quint32 *storedSum, quint32 *computedSum)
 {
     if (bytes.size() != kImageSize)
@@ -323,11 +319,6 @@ bool Compose_Image(AppState &state, QString *error)
     state.Image_Buffer = image;
     state.Image_Length = static_cast<qint32>(image.size());
     return true;
-}
-
-QString imageFilePathIn(const QString &projectDir)
-{
-    return joinPath(joinPath(projectDir, kBinFolder), kImageFile);
 }
 
 QString imageFilePath(const AppState &state)

@@ -146,9 +146,6 @@ void Read_Image_Parameters(Config_Image &image, const QDomNode &root);
 // Writes the 2048 bytes from `start` on (the buffer must have room) and returns start + 2048.
 qint32 Serialise_Image(const Config_Image &image, qint32 start, QByteArray &buffer);
 
-// An address field of the image as the editor shows it: 192.168.2.205.
-QString dottedImageAddress(const quint8 (&bytes)[4]);
-
 // Reads the fields of a 2048-byte image back, with the checksum it carries and the sum of its
 // bytes; false for any other size.
 bool Parse_Image(const QByteArray &bytes, Config_Image *image, quint32 *storedSum, quint32 *computedSum);
@@ -169,7 +166,4 @@ bool Compose_Image(AppState &state, QString *error);
 
 // Writes the composed image to Project_Dir/bin/bank.bin; an earlier file stays whole on failure.
 bool Save_Image(const AppState &state, QString *error);
-
-// Where a configuration keeps its image: <folder>/bin/bank.bin.
-QString imageFilePathIn(const QString &projectDir);
 QString imageFilePath(const AppState &state);

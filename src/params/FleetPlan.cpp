@@ -1,5 +1,6 @@
 #include "params/FleetPlan.h"
 
+#include "core/Ipv4.h"
 #include "params/NetworkRules.h"
 #include "params/ParameterText.h"
 #include "params/Validation.h"
@@ -224,13 +225,13 @@ private:
         const QString ipColumn = parameter(Param::ModbusTCPSlave_IP1).key;
         if (m_lineOfAddress.contains(*address))
             problem(check, ipColumn, QStringLiteral("%1 is also the address of line %2")
-                                         .arg(dottedAddress(*address))
+                                         .arg(dottedIpv4(*address))
                                          .arg(m_lineOfAddress.value(*address)));
         else
             m_lineOfAddress.insert(*address, check.record.line);
         if (m_untouchedAddresses.contains(*address))
             problem(check, ipColumn, QStringLiteral("%1 is already the address of configuration \"%2\"")
-                                         .arg(dottedAddress(*address), m_untouchedAddresses.value(*address)));
+                                         .arg(dottedIpv4(*address), m_untouchedAddresses.value(*address)));
     }
 
     void addNetworkWarnings(const RowCheck &check)

@@ -1,6 +1,7 @@
 #include "params/ImageImport.h"
 
 #include "core/Constants.h"
+#include "core/Ipv4.h"
 #include "params/ConfigImage.h"
 #include "params/Parameters.h"
 #include "params/SendType.h"
@@ -143,7 +144,7 @@ QList<FieldText> fieldTexts(const Config_Image &image)
                 out.append({offset + at, name + u'.' + QString::fromLatin1(memberName), QString::number(member)});
             });
         } else if constexpr (std::is_array_v<std::remove_reference_t<decltype(value)>>) {
-            out.append({offset, name, dottedImageAddress(value)});
+            out.append({offset, name, dottedIpv4(value)});
         } else if (offset == kModbusSlavePortCode || offset == kSerialFlags) {
             out.append({offset, name, hexText(quint32(value))});
         } else {

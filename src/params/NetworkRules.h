@@ -24,6 +24,3 @@ QList<NetworkWarning> networkWarnings(const ParameterValues &values);
 // The four numbers from key `first` on (IP1, SM1 or GAT1) as one address, first number in the
 // top byte; nothing when one of them is not a number from 0 to 255.
 std::optional<quint32> addressOf(const ParameterValues &values, Param::Id first);
-
-// 192.168.0.10
-QString dottedAddress(quint32 address);

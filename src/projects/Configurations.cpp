@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Constants.h"
+#include "core/Paths.h"
 #include "core/TextIndex.h"
 #include "core/XmlLookup.h"
 

@@ -3,6 +3,7 @@
 
 #include "core/AppState.h"
 #include "core/Constants.h"
+#include "core/Paths.h"
 #include "core/XmlLookup.h"
 #include "params/NetworkRules.h"
 #include "params/ParameterFile.h"
@@ -88,7 +89,7 @@ int cmdSet(ToolContext &tool)
 {
     if (tool.line.arguments.size() < 2)
         throw UsageError{QStringLiteral("set takes a configuration and KEY=VALUE pairs")};
-    const QString path = joinPath(tool.projectFolder(tool.line.arguments.first()), kParGenFile);
+    const QString path = parameterFilePathIn(tool.projectFolder(tool.line.arguments.first()));
     ParameterValues values;
     if (!tool.loadValues(path, &values))
         return kExitUsage;

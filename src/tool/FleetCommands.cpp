@@ -5,6 +5,8 @@
 #include "core/Constants.h"
 #include "core/Csv.h"
 #include "core/FileIO.h"
+#include "core/Ipv4.h"
+#include "core/Paths.h"
 #include "params/ConfigImage.h"
 #include "params/FleetPlan.h"
 #include "params/ParameterFile.h"
@@ -28,7 +30,7 @@ PlanWorkspace workspaceOf(const AppState &state)
     PlanWorkspace workspace;
     for (const QString &name : Load_Existing_Configuration(state.Dir_Projects)) {
         PlanWorkspace::Configuration configuration{name, {}, {}};
-        loadParameterFile(joinPath(joinPath(state.Dir_Projects, name), kParGenFile), &configuration.values,
+        loadParameterFile(parameterFilePathIn(joinPath(state.Dir_Projects, name)), &configuration.values,
                           &configuration.loadError);
         workspace.configurations << configuration;
     }
@@ -67,7 +69,7 @@ void printSummary(QTextStream &out, const QList<PlanRow> &rows, const QList<QByt
         Parse_Image(images.at(i), &image, &stored, &computed);
         const PortBlock &serial = serialOnRS232(image) ? image.RS232_Port : image.Serial_RS485_Port;
         table << QStringList{rows.at(i).name,
-                             dottedImageAddress(image.IP_Address),
+                             dottedIpv4(image.IP_Address),
                              QString::number(image.ModbusSlave_ID), QString::number(serial.Baud),
                              QString::number(stored)};
     }
@@ -105,7 +107,7 @@ RowWrite writeRow(const AppState &state, const PlanRow &row, const QByteArray &i
     } else {
         QDir().mkpath(joinPath(folder, kBinFolder)); // a configuration's image lives there
     }
-    if (!saveParameterFile(joinPath(folder, kParGenFile), row.values, &write.error)) {
+    if (!saveParameterFile(parameterFilePathIn(folder), row.values, &write.error)) {
         write.what = row.exists ? QStringLiteral("it was left as it was")
                                 : QStringLiteral("its folder was created, its files were not");
         return write;
@@ -208,7 +210,7 @@ public:
         for (const PlanRow &row : m_checked.rows) {
             QByteArray image;
             QString error;
-            const QString parGen = joinPath(joinPath(m_tool.state.Dir_Projects, row.name), kParGenFile);
+            const QString parGen = parameterFilePathIn(joinPath(m_tool.state.Dir_Projects, row.name));
             if (!composeImage(parameterFileBytes(row.values), parGen, &image, &error))
                 return stop(kExitUsage, error);
             m_images << image;
@@ -313,7 +315,7 @@ int cmdExport(ToolContext &tool)
     QList<std::pair<QString, ParameterValues>> configurations;
     for (const QString &folder : folders) {
         ParameterValues values;
-        if (!tool.loadValues(joinPath(folder, kParGenFile), &values))
+        if (!tool.loadValues(parameterFilePathIn(folder), &values))
             return kExitUsage;
         configurations.append({QFileInfo(folder).fileName(), values});
     }

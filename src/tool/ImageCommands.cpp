@@ -3,6 +3,7 @@
 
 #include "core/AppState.h"
 #include "core/FileIO.h"
+#include "core/Ipv4.h"
 #include "params/ConfigImage.h"
 #include "params/Validation.h"
 
@@ -155,9 +156,9 @@ QJsonObject imageJson(const InspectedImage &in, qsizetype size)
         {QStringLiteral("ModbusSlave_Control_Word"), image.ModbusSlave_Control_Word},
         {QStringLiteral("ModbusSlave_Status_Word"), image.ModbusSlave_Status_Word},
         {QStringLiteral("ModbusSlave_NumByteRX"), image.ModbusSlave_NumByteRX},
-        {QStringLiteral("IP_Address"), dottedImageAddress(image.IP_Address)},
-        {QStringLiteral("Subnet_Mask"), dottedImageAddress(image.Subnet_Mask)},
-        {QStringLiteral("Gateway"), dottedImageAddress(image.Gateway)},
+        {QStringLiteral("IP_Address"), dottedIpv4(image.IP_Address)},
+        {QStringLiteral("Subnet_Mask"), dottedIpv4(image.Subnet_Mask)},
+        {QStringLiteral("Gateway"), dottedIpv4(image.Gateway)},
     };
 }
 
@@ -196,9 +197,9 @@ void printPorts(QTextStream &out, const Config_Image &image)
 
 void printAddresses(QTextStream &out, const Config_Image &image)
 {
-    out << "IP_Address: " << dottedImageAddress(image.IP_Address) << Qt::endl;
-    out << "Subnet_Mask: " << dottedImageAddress(image.Subnet_Mask) << Qt::endl;
-    out << "Gateway: " << dottedImageAddress(image.Gateway) << Qt::endl;
+    out << "IP_Address: " << dottedIpv4(image.IP_Address) << Qt::endl;
+    out << "Subnet_Mask: " << dottedIpv4(image.Subnet_Mask) << Qt::endl;
+    out << "Gateway: " << dottedIpv4(image.Gateway) << Qt::endl;
 }
 
 void printImage(QTextStream &out, const InspectedImage &in)

@@ -4,6 +4,7 @@
 #include "core/AppState.h"
 #include "core/Constants.h"
 #include "core/FileIO.h"
+#include "core/Paths.h"
 #include "core/XmlLookup.h"
 #include "params/ConfigImage.h"
 #include "params/ImageImport.h"
@@ -52,7 +53,7 @@ int cmdImport(ToolContext &tool)
     QString folder;
     if (const int code = configurationFolder(tool, tool.line.arguments.at(1), &folder); code != kExitOk)
         return code;
-    const QString parGen = joinPath(folder, kParGenFile);
+    const QString parGen = parameterFilePathIn(folder);
     const bool hadFile = QFileInfo::exists(parGen);
     if (hadFile && !tool.line.has(QStringLiteral("--force")))
         return tool.fail(kExitRefused, QStringLiteral("%1 exists; --force %2 it")
@@ -98,7 +99,7 @@ bool looksLikeXml(const QByteArray &bytes)
 bool readSide(const ToolContext &tool, const QString &argument, DiffSide *side, QString *error)
 {
     if (!QFileInfo(argument).isFile()) {
-        side->path = joinPath(tool.projectFolder(argument), kParGenFile);
+        side->path = parameterFilePathIn(tool.projectFolder(argument));
         if (!QFileInfo::exists(side->path))
             return true;
     } else {

@@ -4,6 +4,7 @@
 #include "core/AppState.h"
 #include "core/Constants.h"
 #include "core/FileIO.h"
+#include "core/Paths.h"
 #include "params/CommissioningSheet.h"
 #include "params/ConfigImage.h"
 #include "params/NetworkRules.h"
@@ -70,7 +71,7 @@ int cmdReport(ToolContext &tool)
     QList<SheetSection> sections;
     for (const QString &project : tool.line.arguments) {
         const QString folder = tool.projectFolder(project);
-        const QString parGen = joinPath(folder, kParGenFile);
+        const QString parGen = parameterFilePathIn(folder);
         SheetSection section;
         section.name = QFileInfo(folder).fileName();
         section.date = QDate::currentDate();

@@ -2,6 +2,8 @@
 
 #include "core/AppState.h"
 #include "core/Constants.h"
+#include "core/Paths.h"
+#include "core/Workspace.h"
 #include "i18n/Language.h"
 #include "projects/Configurations.h"
 
@@ -225,7 +227,7 @@ QString ToolContext::parameterFileOf(const QString &projectOrFile) const
 {
     if (QFileInfo(projectOrFile).isFile())
         return projectOrFile;
-    return joinPath(projectFolder(projectOrFile), kParGenFile);
+    return parameterFilePathIn(projectFolder(projectOrFile));
 }
 
 bool ToolContext::loadValues(const QString &path, ParameterValues *values)

@@ -1,9 +1,9 @@
 // The update commands: job, check-version.
 #include "tool/Tool.h"
 
-#include "core/Comon.h"
+#include "core/Ipv4.h"
+#include "core/Paths.h"
 #include "i18n/VersionCheck.h"
-#include "params/ConfigImage.h"
 #include "update/UpdateJob.h"
 
 #include <QDir>
@@ -32,8 +32,7 @@ int cmdJob(ToolContext &tool)
     // The address as the update window holds it: four fields joined by dots, each as typed.
     const QString ip = tool.line.value(QStringLiteral("--ip"));
     job.addressParts = ip.split(u'.');
-    QString a, b, c, d;
-    if (job.addressParts.size() != 4 || !Split_IP_Address(ip, a, b, c, d))
+    if (!readIpv4(ip, Ipv4Syntax::IntegerParts))
         return tool.fail(kExitRefused, QStringLiteral("\"%1\" is not an IPv4 address A.B.C.D").arg(ip));
     QString error;
     if (!writeUpdateJob(tool.state.Dir_Exe, job, &error))

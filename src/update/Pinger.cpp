@@ -1,5 +1,7 @@
 #include "update/Pinger.h"
 
+#include "core/Ipv4.h"
+
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStringList>
@@ -141,33 +143,10 @@ Pinger::Outcome programEcho(const QString &address, int timeoutMs, QString *erro
 }
 } // namespace
 
-bool parseIpv4(const QString &text, quint32 *hostOrder)
-{
-    const QStringList parts = text.split(u'.');
-    if (parts.size() != 4)
-        return false;
-    quint32 address = 0;
-    for (const QString &part : parts) {
-        if (part.isEmpty() || part.size() > 3)
-            return false;
-        int value = 0;
-        for (QChar c : part) {
-            if (c < u'0' || c > u'9')
-                return false;
-            value = value * 10 + (c.unicode() - u'0');
-        }
-        if (value > 255)
-            return false;
-        address = (address << 8) | quint32(value);
-    }
-    *hostOrder = address;
-    return true;
-}
-
 Pinger::Outcome IcmpPinger::echo(const QString &address, const QByteArray &payload, int timeoutMs, QString *error)
 {
-    quint32 target = 0;
-    if (!parseIpv4(address, &target)) {
+    const std::optional<quint32> target = readIpv4(address, Ipv4Syntax::PlainDecimal);
+    if (!target) {
         if (error)
             *error = QStringLiteral("Not an IPv4 address: %1").arg(address);
         return Outcome::Error;
@@ -187,7 +166,7 @@ Pinger::Outcome IcmpPinger::echo(const QString &address, const QByteArray &paylo
             continue;
         SocketGuard socket {::socket(AF_INET, kind.type, IPPROTO_ICMP)};
         if (socket.fd >= 0)
-            return socketEcho(socket.fd, kind.type == SOCK_RAW, target, identifier, sequence, payload, timeoutMs, error);
+            return socketEcho(socket.fd, kind.type == SOCK_RAW, *target, identifier, sequence, payload, timeoutMs, error);
         if (m_method == kind.method) {
             if (error)
                 *error = systemError(kind.name);
@@ -195,10 +174,5 @@ Pinger::Outcome IcmpPinger::echo(const QString &address, const QByteArray &paylo
         }
     }
     // Written out plainly: the program would read a leading zero as an octal number.
-    const QString plain = QStringLiteral("%1.%2.%3.%4")
-                              .arg(target >> 24)
-                              .arg((target >> 16) & 0xFF)
-                              .arg((target >> 8) & 0xFF)
-                              .arg(target & 0xFF);
-    return programEcho(plain, timeoutMs, error);
+    return programEcho(dottedIpv4(*target), timeoutMs, error);
 }

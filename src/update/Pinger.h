@@ -30,7 +30,3 @@ private:
     Method m_method;
     quint16 m_sequence = 0;
 };
-
-// A dotted address of four decimal numbers 0 ... 255 (leading zeros allowed, read as decimal);
-// no name lookup, so a mistyped address never goes to a name server.
-bool parseIpv4(const QString &text, quint32 *hostOrder);

@@ -1,7 +1,7 @@
 #include "update/UBoot.h"
 
 #include "core/AppState.h"
-#include "core/Comon.h"
+#include "core/Ipv4.h"
 #include "core/TextIndex.h"
 #include "update/DeviceCheck.h"
 #include "update/Pinger.h"

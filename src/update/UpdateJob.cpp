@@ -1,8 +1,7 @@
 #include "update/UpdateJob.h"
 
-#include "core/AppState.h"
+#include "core/Paths.h"
 #include "core/XmlLookup.h"
-#include "params/ConfigImage.h"
 
 #include <QDomDocument>
 

@@ -1,6 +1,6 @@
 #include "update/Updater.h"
 
-#include "core/AppState.h"
+#include "core/Paths.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

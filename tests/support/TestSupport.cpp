@@ -1,5 +1,6 @@
 #include "support/TestSupport.h"
 
+#include "core/Workspace.h"
 #include "params/ConfigImage.h"
 
 #include <QApplication>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/AppState.h"
+#include "core/Paths.h"
 #include "params/ParameterFile.h"
 #include "support/FakePinger.h"
 #include "widgets/Services.h"
