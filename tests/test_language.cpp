@@ -95,6 +95,7 @@ void TestLanguage::encodingsGiveTheSameTexts_data()
     QTest::addColumn<QByteArray>("bytes");
     const QString text = QStringLiteral("header line\r\nSTR12 = Caf\u00e9 \u20ac\r\nSTR306 = \u00b6 / \u00b6\r\n");
     QTest::newRow("utf-8 with mark") << QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    QTest::newRow("utf-8 without mark") << text.toUtf8();
     QByteArray cp1252 = "header line\r\nSTR12 = Caf\xE9 \x80\r\nSTR306 = \xB6 / \xB6\r\n";
     QTest::newRow("windows-1252") << cp1252;
     QByteArray le("\xFF\xFE", 2);

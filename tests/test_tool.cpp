@@ -40,27 +40,44 @@ void TestTool::usage_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("code");
-    QTest::newRow("help") << QStringList{"--help"} << 0;
-    QTest::newRow("help of a command") << QStringList{"new", "--help"} << 0;
-    QTest::newRow("nothing") << QStringList{} << 2;
-    QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2;
-    QTest::newRow("unknown option") << QStringList{"list", "--colour"} << 2;
-    QTest::newRow("missing name") << QStringList{"new"} << 2;
-    QTest::newRow("option without value") << QStringList{"list", "--workspace"} << 2;
-    QTest::newRow("job without options") << QStringList{"job", "P"} << 2;
+    QTest::addColumn<QString>("says"); // on stdout for exit 0, else on stderr
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: kv40812-tool";
+    QTest::newRow("help of a command") << QStringList{"export", "--help"} << 0
+                                       << "Usage: kv40812-tool export [PROJECT...] [--output FILE] [--delimiter ,|;]\n";
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "1.200\n";
+    QTest::newRow("nothing") << QStringList{} << 2 << "no command given";
+    QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2 << "unknown command \"frobnicate\"; try --help";
+    QTest::newRow("mistyped command") << QStringList{"sett"} << 2 << "unknown command \"sett\"; did you mean \"set\"?";
+    QTest::newRow("unknown option") << QStringList{"list", "--colour"} << 2 << "unknown option \"--colour\"; try --help";
+    QTest::newRow("mistyped option") << QStringList{"inspect", "x.bin", "--jsno"} << 2
+                                     << "unknown option \"--jsno\"; did you mean \"--json\"?";
+    // Options a command does not take are refused before it runs: set --dry-run used to save.
+    QTest::newRow("set --dry-run") << QStringList{"set", "P", "Serial_Baud=3", "--dry-run"} << 2
+                                   << "set does not take --dry-run";
+    QTest::newRow("list --force") << QStringList{"list", "--force"} << 2 << "list does not take --force";
+    QTest::newRow("show --ip") << QStringList{"show", "P", "--ip", "127.0.0.1"} << 2 << "show does not take --ip";
+    QTest::newRow("a flag with a value") << QStringList{"show", "P", "--raw=1"} << 2 << "--raw takes no value";
+    QTest::newRow("missing name") << QStringList{"new"} << 2 << "new takes one configuration name";
+    QTest::newRow("option without value") << QStringList{"list", "--workspace"} << 2 << "--workspace needs a value";
+    QTest::newRow("job without options") << QStringList{"job", "P"} << 2 << "job needs --ip";
 }
 
 void TestTool::usage()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, code);
+    QFETCH(QString, says);
     TestWorkspace ws;
-    const Run run = tool(arguments << QStringLiteral("--workspace") << ws.dir.path());
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/P"))));
+    const Run run = tool(QStringList{"--workspace", ws.dir.path()} + arguments);
     QCOMPARE(run.code, code);
-    if (code == 0)
-        QVERIFY(run.out.contains("Usage: kv40812-tool"));
-    else
+    if (code == 0) {
+        QVERIFY2(QString::fromUtf8(run.out).contains(says), run.out.constData());
+    } else {
         QVERIFY2(run.err.startsWith(QStringLiteral("kv40812-tool: ")) && run.err.count(u'\n') == 1, qPrintable(run.err));
+        QVERIFY2(run.err.contains(says), qPrintable(run.err));
+    }
+    QVERIFY(!QFileInfo::exists(ws.path(QStringLiteral("PROJECTS/P/ParGen.xml"))));
 }
 
 void TestTool::newAndList()
@@ -186,12 +203,14 @@ void TestTool::checkVersionAsksTheWebBase()
         reply.body = body;
         server.setReply(reply);
     };
-    answer("200 OK", "VER. 9.999");
+    answer("200 OK", "VER. 1.300\r\n");
     Run run = tool({"check-version"}, {{"KV40812_WEB_BASE", server.base()}});
     QCOMPARE(run.code, 0);
-    QCOMPARE(run.out, QByteArray("newer\n"));
+    QCOMPARE(run.out, QByteArray("newer: 1.300\n"));
     QCOMPARE(server.requests().size(), 1);
-    answer("200 OK", "VER. 1.200");
+    answer("200 OK", "VER. 1.100");
+    QCOMPARE(tool({"check-version"}, {{"KV40812_WEB_BASE", server.base()}}).out, QByteArray("not newer: 1.100\n"));
+    answer("200 OK", "");
     QCOMPARE(tool({"check-version"}, {{"KV40812_WEB_BASE", server.base()}}).out, QByteArray("not newer\n"));
     // A script must tell "not newer" from "no answer".
     answer("404 Not Found", "VER. 9.999");
@@ -214,12 +233,19 @@ void TestTool::showPrintsWhatTheEditorLoads()
     QByteArray lines;
     for (const ParameterDef &def : parameterSet())
         lines += (def.key + u'=' + expected[def.id] + u'\n').toUtf8();
+    const Run raw = tool({"--workspace", ws.dir.path(), "show", "P", "--raw"});
+    QCOMPARE(raw.code, 0);
+    QCOMPARE(raw.out, lines);
+    QVERIFY(raw.out.contains("Serial_Baud=3\n"));
+    QCOMPARE(tool({"show", ws.path(QStringLiteral("PROJECTS/P")), "--raw"}).out, lines);
+
+    // Without --raw a choice is its item; everything else as stored.
     const Run run = tool({"--workspace", ws.dir.path(), "show", "P"});
     QCOMPARE(run.code, 0);
-    QCOMPARE(run.out, lines);
-    QVERIFY(run.out.contains("Serial_Baud=3\n"));
-    QVERIFY(run.out.contains("ModbusSlave_ID_Device=abc\n"));
-    QCOMPARE(tool({"show", ws.path(QStringLiteral("PROJECTS/P"))}).out, lines);
+    QCOMPARE(run.out.count('\n'), 33);
+    for (const char *line : {"Serial_Baud=9600\n", "Serial_DataBits=8\n", "Serial_Send_Type=End Character\n",
+                             "Serial_Serial=RS485/RS422\n", "ModbusSlave_ID_Device=abc\n", "ModbusSlave_Enable_NumByteRX=0\n"})
+        QVERIFY2(run.out.contains(line), line);
 
     ws.writeFile(QStringLiteral("PROJECTS/Broken/ParGen.xml"), "<Par_Gen><Serial_Baud>");
     const Run broken = tool({"--workspace", ws.dir.path(), "show", "Broken"});
@@ -231,8 +257,9 @@ void TestTool::setSavesAsTheEditorDoes()
 {
     TestWorkspace ws;
     QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/P/bin"))));
-    const Run run = tool({"--workspace", ws.dir.path(), "set", "P", "Serial_Baud=9600", "Serial_Send_Type=Fix Num Bytes",
-                          "Serial_DataBits=7", "ModbusSlave_Parity=2", "ModbusTCPSlave_IP4=77",
+    // Keys in any letter case, as item texts.
+    const Run run = tool({"--workspace", ws.dir.path(), "set", "P", "Serial_Baud=9600", "serial_send_type=fix num bytes",
+                          "SERIAL_DATABITS=7", "ModbusSlave_Parity=2", "ModbusTCPSlave_IP4=77",
                           "ModbusTCPSlave_En_GAT=1", "Serial_TimeOut_RX= 5"});
     QCOMPARE(run.code, 0);
     ParameterValues values = defaultParameterValues();
@@ -255,7 +282,9 @@ void TestTool::setRefusesAndChangesNothing_data()
                                           << "Error Serial!! Serial cannot be RS232 in both Serial and Modbus Slave";
     QTest::newRow("IP out of range") << QStringList{"ModbusTCPSlave_IP1=256"} << 1
                                      << "Error Ethernt!! IP Address 1 must be between 0 and 255";
-    QTest::newRow("unknown key") << QStringList{"Baud=3"} << 2 << "Serial_Serial, Serial_Baud";
+    QTest::newRow("unknown key") << QStringList{"Baud=3"} << 2 << "unknown parameter \"Baud\"; kv40812-tool keys lists them";
+    QTest::newRow("mistyped key") << QStringList{"Serial_Bad=3"} << 2
+                                  << "unknown parameter \"Serial_Bad\"; did you mean \"Serial_Baud\"?";
     QTest::newRow("unknown item") << QStringList{"Serial_Baud=9601"} << 2 << "3 (9600)";
     QTest::newRow("index past the list") << QStringList{"Serial_Parity=3"} << 2 << "2 (EVEN)";
     QTest::newRow("flag") << QStringList{"ModbusTCPSlave_En_GAT=yes"} << 2 << "1 or 0";
@@ -390,6 +419,16 @@ void TestTool::inspectDecodesAndChecks()
     const Run wrongSum = tool({"inspect", ws.path(QStringLiteral("damaged.bin"))});
     QCOMPARE(wrongSum.code, 1);
     QVERIFY2(wrongSum.err.contains(QStringLiteral("expected %1, found %2").arg(sum + 1).arg(sum)), qPrintable(wrongSum.err));
+
+    // A damaged flag word is printed as the bits it holds, not as a negative number.
+    QByteArray flags = image;
+    flags.replace(0x158, 4, QByteArray("\xD6\xA1\xA5\xCC", 4));
+    ws.writeFile(QStringLiteral("flags.bin"), flags);
+    const Run damagedFlags = tool({"inspect", ws.path(QStringLiteral("flags.bin"))});
+    QCOMPARE(damagedFlags.code, 1);
+    QVERIFY2(damagedFlags.out.contains(", flags 0xCCA5A1D6 ("), damagedFlags.out.constData());
+    const Run damagedJson = tool({"inspect", ws.path(QStringLiteral("flags.bin")), "--json"});
+    QCOMPARE(QJsonDocument::fromJson(damagedJson.out).object().value(QStringLiteral("Serial_Flags")).toDouble(), 3433406934.0);
 
     ws.writeFile(QStringLiteral("short.bin"), image.left(2000));
     const Run wrongSize = tool({"inspect", ws.path(QStringLiteral("short.bin"))});

@@ -14,7 +14,8 @@ inline const QString kLanguageExtension = QStringLiteral(".lng");
 // Empties the table and fills it with the 800 built-in English texts.
 void Set_Default_Lang(TextTable &table);
 
-// Decodes a language file: a byte-order mark selects UTF-8 or UTF-16; without one, Windows-1252.
+// Decodes a language file: a byte-order mark selects UTF-8 or UTF-16; without one, the text is
+// UTF-8 when its bytes are, else Windows-1252.
 QString decodeLanguageFile(const QByteArray &bytes);
 
 // Lays the text lines of a decoded language file over the table.

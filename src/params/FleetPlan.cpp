@@ -1,6 +1,7 @@
 #include "params/FleetPlan.h"
 
 #include "core/Ipv4.h"
+#include "core/NearestMatch.h"
 #include "params/NetworkRules.h"
 #include "params/ParameterText.h"
 #include "params/Validation.h"
@@ -22,43 +23,86 @@ PlanProblem noNameColumn(int line)
 // What each column of the header holds.
 struct Columns {
     int name = -1;
-    QList<const ParameterDef *> parameters; // per column; nullptr for Name, unknown and unnamed ones
+    QList<const ParameterDef *> parameters; // per column; nullptr for Name, left-out and unnamed ones
     QList<bool> unnamed;                    // an empty header cell: its cells must stay empty
+    QList<bool> leftOut;                    // a column of the plant's own, or one already reported
 };
+
+bool isNameColumn(const QString &column)
+{
+    return column.compare(kNameColumn, Qt::CaseInsensitive) == 0;
+}
+
+// A column that is not a key is a plant's own (remarks, locations); one close to a key is a slip.
+void readUnknownColumn(const CsvRecord &header, const QString &column, QList<PlanProblem> &problems)
+{
+    const QStringList nearest = nearestMatches(column, QStringList{kNameColumn} + parameterKeys());
+    if (nearest.isEmpty())
+        problems.append({header.line, column,
+                         QStringLiteral("the column \"%1\" is no parameter key; it is left out").arg(column), true});
+    else
+        problems.append({header.line, column, QStringLiteral("unknown column; ") + didYouMean(nearest)});
+}
 
 Columns readHeader(const CsvRecord &header, QList<PlanProblem> &problems)
 {
     Columns columns;
-    QSet<QString> seen;
+    QSet<QString> seen; // case-folded: keys are read in any letter case
     for (qsizetype i = 0; i < header.fields.size(); ++i) {
         // Keys hold no blanks, so blanks around a column name are a spreadsheet's, not a typo.
         const QString column = header.fields.at(i).trimmed();
         const ParameterDef *def = findParameter(column);
         columns.parameters << def;
         columns.unnamed << column.isEmpty();
+        columns.leftOut << false;
         if (column.isEmpty())
             continue;
-        if (seen.contains(column)) {
+        const QString folded = column.toCaseFolded();
+        if (seen.contains(folded)) {
             problems.append({header.line, column, QStringLiteral("the column appears twice")});
             columns.parameters.last() = nullptr;
+            columns.leftOut.last() = true;
             continue;
         }
-        seen.insert(column);
-        if (column == kNameColumn)
+        seen.insert(folded);
+        if (isNameColumn(column)) {
             columns.name = int(i);
-        else if (!def)
-            problems.append({header.line, column,
-                             QStringLiteral("unknown column (the columns are Name and the keys of ParGen.xml)")});
+        } else if (!def) {
+            readUnknownColumn(header, column, problems);
+            columns.leftOut.last() = true;
+        }
     }
     if (columns.name < 0)
         problems.append(noNameColumn(header.line));
     return columns;
 }
 
-bool isBlankRow(const CsvRecord &record)
+// A cell's text as a value: "" (two quote marks) is the empty text, since an empty cell keeps
+// the value, and a leading apostrophe, the spreadsheets' mark of a text as typed, is dropped.
+QString cellValue(const QString &cell)
+{
+    if (cell.startsWith(u'\''))
+        return cell.mid(1);
+    if (cell == u"\"\"")
+        return QString();
+    return cell;
+}
+
+// The cell that cellValue reads back as `value`.
+QString cellOf(const QString &value)
+{
+    if (value.isEmpty())
+        return QStringLiteral("\"\"");
+    if (value.startsWith(u'\'') || value == u"\"\"")
+        return u'\'' + value;
+    return value;
+}
+
+// Nothing in any column that is read: a spacer, or a row of remarks alone.
+bool isBlankRow(const CsvRecord &record, const Columns &columns)
 {
     for (qsizetype i = 0; i < record.fields.size(); ++i) {
-        if (!record.fields.at(i).isEmpty() || record.quoted.at(i))
+        if (!record.fields.at(i).isEmpty() && !columns.leftOut.value(i))
             return false;
     }
     return true;
@@ -104,7 +148,7 @@ public:
     {
         QSet<QString> touched;
         for (const CsvRecord &record : records)
-            touched.insert(record.fields.value(m_columns.name));
+            touched.insert(nameOf(record));
         for (const PlanWorkspace::Configuration &configuration : m_workspace.configurations) {
             if (touched.contains(configuration.name))
                 continue;
@@ -134,10 +178,17 @@ public:
     }
 
 private:
+    QString nameOf(const CsvRecord &record) const { return cellValue(record.fields.value(m_columns.name)); }
+
     void problem(RowCheck &check, const QString &column, const QString &message)
     {
         m_problems.append({check.record.line, column, message});
         check.failed = true;
+    }
+
+    void warning(const RowCheck &check, const QString &column, const QString &message)
+    {
+        m_problems.append({check.record.line, column, message, true});
     }
 
     // The stored values of the configuration the row names, or the defaults for a new one.
@@ -145,8 +196,12 @@ private:
     {
         PlanRow &row = check.row;
         row.line = check.record.line;
-        row.name = check.record.fields.value(m_columns.name);
+        row.name = nameOf(check.record);
         row.values = defaultParameterValues();
+        // Blanks are allowed in names, but a cell hides them at either end.
+        if (!row.name.isEmpty() && (row.name.front().isSpace() || row.name.back().isSpace()))
+            warning(check, kNameColumn, QStringLiteral("the name \"%1\" begins or ends with a blank; it is written as given")
+                                            .arg(row.name));
         if (const PlanWorkspace::Configuration *existing = m_byName.value(row.name)) {
             row.exists = true;
             if (!existing->loadError.isEmpty()) {
@@ -182,16 +237,16 @@ private:
         const CsvRecord &record = check.record;
         for (qsizetype i = 0; i < record.fields.size(); ++i) {
             const QString &cell = record.fields.at(i);
-            // An empty cell keeps the value; "" in quotes sets the empty text.
-            if (cell.isEmpty() && !record.quoted.at(i))
+            // An empty cell keeps the value, whether or not it was quoted.
+            if (cell.isEmpty())
                 continue;
             if (i >= m_columns.parameters.size() || m_columns.unnamed.at(i)) {
                 problem(check, columnNumber(i), QStringLiteral("a value in a column without a name"));
                 continue;
             }
             const ParameterDef *def = m_columns.parameters.at(i);
-            if (def) // not Name, nor a column already reported
-                applyCell(check, *def, cell);
+            if (def) // not Name, nor a column left out or already reported
+                applyCell(check, *def, cellValue(cell));
         }
     }
 
@@ -214,7 +269,7 @@ private:
             problem(check, parameter(ruleField(*broken)).key, m_texts.text(*broken));
     }
 
-    // No two rows, and no row and a configuration the plan leaves alone, share an address.
+    // Plants run identical machines on networks of their own, so a shared address is only a warning.
     void checkAddressIsFree(RowCheck &check)
     {
         if (!check.knows(Param::ModbusTCPSlave_IP1, Param::ModbusTCPSlave_IP4))
@@ -224,13 +279,13 @@ private:
             return;
         const QString ipColumn = parameter(Param::ModbusTCPSlave_IP1).key;
         if (m_lineOfAddress.contains(*address))
-            problem(check, ipColumn, QStringLiteral("%1 is also the address of line %2")
+            warning(check, ipColumn, QStringLiteral("%1 is also the address of line %2")
                                          .arg(dottedIpv4(*address))
                                          .arg(m_lineOfAddress.value(*address)));
         else
             m_lineOfAddress.insert(*address, check.record.line);
         if (m_untouchedAddresses.contains(*address))
-            problem(check, ipColumn, QStringLiteral("%1 is already the address of configuration \"%2\"")
+            warning(check, ipColumn, QStringLiteral("%1 is already the address of configuration \"%2\"")
                                          .arg(dottedIpv4(*address), m_untouchedAddresses.value(*address)));
     }
 
@@ -238,8 +293,8 @@ private:
     {
         if (!check.knows(Param::ModbusTCPSlave_IP1, Param::ModbusTCPSlave_En_GAT))
             return;
-        for (const NetworkWarning &warning : networkWarnings(check.row.values))
-            m_problems.append({check.record.line, warning.key, warning.message, true});
+        for (const NetworkWarning &network : networkWarnings(check.row.values))
+            warning(check, network.key, network.message);
     }
 
     const PlanWorkspace &m_workspace;
@@ -264,6 +319,9 @@ int CheckedPlan::count(bool warnings) const
 CheckedPlan checkPlan(const CsvTable &table, const PlanWorkspace &workspace, const TextTable &texts)
 {
     CheckedPlan plan;
+    if (table.notUtf8Line > 0)
+        plan.problems.append({table.notUtf8Line, QString(),
+                              QStringLiteral("this line is not UTF-8: the plan is read as Windows-1252"), true});
     if (table.records.isEmpty()) {
         plan.problems.append(noNameColumn(1));
         return plan;
@@ -275,7 +333,7 @@ CheckedPlan checkPlan(const CsvTable &table, const PlanWorkspace &workspace, con
     PlanChecker checker(workspace, texts, columns, plan.problems);
     checker.noteUntouchedAddresses(records);
     for (const CsvRecord &record : records) {
-        if (isBlankRow(record))
+        if (isBlankRow(record, columns))
             continue;
         if (const std::optional<PlanRow> row = checker.checkRow(record))
             plan.rows.append(*row);
@@ -285,18 +343,18 @@ CheckedPlan checkPlan(const CsvTable &table, const PlanWorkspace &workspace, con
     return plan;
 }
 
-QByteArray planOf(const QList<std::pair<QString, ParameterValues>> &configurations)
+QByteArray planOf(const QList<std::pair<QString, ParameterValues>> &configurations, const TextTable &texts,
+                  QChar delimiter)
 {
     QStringList header{kNameColumn};
-    for (const ParameterDef &def : parameterSet())
-        header << def.key;
+    header << parameterKeys();
     // The byte-order mark makes spreadsheet programs read the text as UTF-8.
-    QString text = QChar(0xFEFF) + csvRecord(header);
+    QString text = QChar(0xFEFF) + csvRecord(header, delimiter);
     for (const auto &[name, values] : configurations) {
-        QStringList fields{name};
-        for (const QString &value : values)
-            fields << value;
-        text += csvRecord(fields);
+        QStringList fields{cellOf(name)};
+        for (const ParameterDef &def : parameterSet())
+            fields << cellOf(shownValue(def, values[def.id], texts));
+        text += csvRecord(fields, delimiter);
     }
     return text.toUtf8();
 }

@@ -49,12 +49,19 @@ struct CheckedPlan {
 };
 
 // Applies every row to the configuration it names (the stored values, or the defaults for a new
-// one; an empty cell keeps the value, a quoted empty cell is the empty text) and reports every
-// problem: unknown or repeated columns, a missing Name column, refused names and values, each
-// row's first broken rule, names repeated in any letter case, an IP address used twice in the
-// plan or by a configuration the plan leaves alone, and the network warnings.
+// one) and reports every problem. A cell is read as set reads a value, after two rules: an empty
+// cell, quoted or not, keeps the value, and a cell holding "" (two quote marks) is the empty
+// text; a leading apostrophe is dropped, so '"" stands for those two quote marks. Keys and Name
+// are read in any letter case.
+// Errors: a column close to a key, repeated columns, a missing Name column, refused names and
+// values, each row's first broken rule, names repeated in any letter case.
+// Warnings: a text that is not UTF-8, a column that is no key (left out), a name with blanks at
+// an end, an IP address used twice in the plan or by a configuration the plan leaves alone, and
+// the network warnings.
 CheckedPlan checkPlan(const CsvTable &table, const PlanWorkspace &workspace, const TextTable &texts);
 
-// The plan that recreates these configurations: Name and the 33 keys, every value as it is
-// stored, comma-delimited, UTF-8 with a byte-order mark.
-QByteArray planOf(const QList<std::pair<QString, ParameterValues>> &configurations);
+// The plan that recreates these configurations, as checkPlan reads it back: Name and the 33
+// keys, a choice as its item in `texts` (a value that is no item's index as stored), every
+// other value as stored; UTF-8 with a byte-order mark.
+QByteArray planOf(const QList<std::pair<QString, ParameterValues>> &configurations, const TextTable &texts,
+                  QChar delimiter = u',');

@@ -1,4 +1,4 @@
-// The configuration commands: new, list, show, set, validate.
+// The configuration commands: new, list, keys, show, set, validate.
 #include "tool/Tool.h"
 
 #include "core/AppState.h"
@@ -14,6 +14,8 @@
 #include <QDir>
 #include <QTextStream>
 
+#include <algorithm>
+
 namespace {
 
 // Exit code and message of an assignment that cannot be applied; kExitOk when it was.
@@ -23,10 +25,8 @@ int applyAssignment(const ToolContext &tool, ParameterValues &values, const QStr
     const QString key = equals < 0 ? assignment : assignment.left(equals);
     const ParameterDef *def = findParameter(key);
     if (!def) {
-        QStringList keys;
-        for (const ParameterDef &p : parameterSet())
-            keys << p.key;
-        *error = QStringLiteral("unknown parameter \"%1\"; the parameters are: %2").arg(key, keys.join(QStringLiteral(", ")));
+        *error = unknownWord(QStringLiteral("parameter"), key, parameterKeys(),
+                             QStringLiteral("kv40812-tool keys lists them"));
         return kExitUsage;
     }
     if (equals < 0) {
@@ -80,8 +80,66 @@ int cmdShow(ToolContext &tool)
     ParameterValues values;
     if (!tool.loadValues(tool.parameterFileOf(tool.line.arguments.first()), &values))
         return kExitUsage;
+    const bool raw = tool.line.has(QStringLiteral("--raw"));
+    for (const ParameterDef &def : parameterSet()) {
+        const QString &value = values[def.id];
+        tool.out << def.key << '=' << (raw ? value : shownValue(def, value, tool.state.Text_Table)) << '\n';
+    }
+    tool.out.flush();
+    return kExitOk;
+}
+
+namespace {
+
+QString kindName(ParameterKind kind)
+{
+    switch (kind) {
+    case ParameterKind::Choice:
+        return QStringLiteral("choice");
+    case ParameterKind::Number:
+        return QStringLiteral("number");
+    case ParameterKind::Flag:
+        return QStringLiteral("flag");
+    }
+    return QString();
+}
+
+// A choice's items with their indices, a number's range as the rules check it, a flag's values.
+QString valuesOf(const ParameterDef &def, const TextTable &texts)
+{
+    if (def.kind == ParameterKind::Flag)
+        return QStringLiteral("1 or 0");
+    if (def.kind == ParameterKind::Choice) {
+        const QStringList items = choiceItems(def, texts);
+        QStringList numbered;
+        for (qsizetype i = 0; i < items.size(); ++i)
+            numbered << QStringLiteral("%1=%2").arg(i).arg(items.at(i));
+        return numbered.join(QStringLiteral(", "));
+    }
+    const std::optional<NumberRange> range = numberRangeOf(def.id);
+    if (!range)
+        return QStringLiteral("any text (not checked)");
+    QString text = QStringLiteral("%1..%2").arg(range->low).arg(range->high);
+    if (range->when) {
+        const ParameterDef &condition = parameter(range->when->first);
+        text += QStringLiteral(" if %1=%2").arg(condition.key, shownValue(condition, range->when->second, texts));
+    }
+    return text;
+}
+
+} // namespace
+
+int cmdKeys(ToolContext &tool)
+{
+    tool.expectArguments(0, "no arguments");
+    const TextTable &texts = tool.state.Text_Table;
+    QList<QStringList> rows{{QStringLiteral("Key"), QStringLiteral("Kind"), QStringLiteral("Items or range"),
+                             QStringLiteral("Unit"), QStringLiteral("Default"), QStringLiteral("Meaning")}};
     for (const ParameterDef &def : parameterSet())
-        tool.out << def.key << '=' << values[def.id] << Qt::endl;
+        rows << QStringList{def.key, kindName(def.kind), valuesOf(def, texts),
+                            def.unit.isEmpty() ? QStringLiteral("-") : def.unit,
+                            shownValue(def, def.defaultValue, texts), def.meaning};
+    printTable(tool.out, rows);
     return kExitOk;
 }
 
@@ -112,10 +170,20 @@ int cmdValidate(ToolContext &tool)
     ParameterValues values;
     if (!tool.loadValues(tool.parameterFileOf(tool.line.arguments.first()), &values))
         return kExitUsage;
-    const std::optional<int> broken = firstBrokenRule(values);
-    tool.out << (broken ? tool.state.text(*broken) : QStringLiteral("OK")) << Qt::endl;
     const QList<NetworkWarning> warnings = networkWarnings(values);
     for (const NetworkWarning &warning : warnings)
         tool.warn(warning.message);
-    return broken || (tool.line.has(QStringLiteral("--strict")) && !warnings.isEmpty()) ? kExitRefused : kExitOk;
+    tool.err.flush();
+    // The verdict comes last and says what the exit code says.
+    if (const std::optional<int> broken = firstBrokenRule(values)) {
+        tool.out << tool.state.text(*broken) << Qt::endl;
+        return kExitRefused;
+    }
+    if (tool.line.has(QStringLiteral("--strict")) && !warnings.isEmpty()) {
+        tool.out << "Not OK: " << counted(warnings.size(), "warning", "warnings")
+                 << (warnings.size() == 1 ? " (an error with --strict)" : " (errors with --strict)") << Qt::endl;
+        return kExitRefused;
+    }
+    tool.out << "OK" << Qt::endl;
+    return kExitOk;
 }

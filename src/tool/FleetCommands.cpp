@@ -73,17 +73,7 @@ void printSummary(QTextStream &out, const QList<PlanRow> &rows, const QList<QByt
                              QString::number(image.ModbusSlave_ID), QString::number(serial.Baud),
                              QString::number(stored)};
     }
-    QList<qsizetype> widths(table.first().size(), 0);
-    for (const QStringList &line : table) {
-        for (qsizetype c = 0; c < line.size(); ++c)
-            widths[c] = std::max(widths[c], line.at(c).size());
-    }
-    for (const QStringList &line : table) {
-        QString text;
-        for (qsizetype c = 0; c < line.size(); ++c)
-            text += c + 1 < line.size() ? line.at(c).leftJustified(widths[c] + 2) : line.at(c);
-        out << text << '\n';
-    }
+    printTable(out, table);
 }
 
 struct RowWrite {
@@ -141,11 +131,6 @@ QList<RowWrite> writeRows(const AppState &state, const QList<PlanRow> &rows, con
             failed = true;
     });
     return writes;
-}
-
-QString counted(qsizetype count, const char *one, const char *many)
-{
-    return QStringLiteral("%1 %2").arg(count).arg(QString::fromLatin1(count == 1 ? one : many));
 }
 
 qsizetype countOutcome(const QList<RowWrite> &writes, RowWrite::Outcome outcome)
@@ -302,6 +287,14 @@ int cmdBatch(ToolContext &tool)
 
 int cmdExport(ToolContext &tool)
 {
+    // The two delimiters that batch tells apart by itself.
+    QChar delimiter = u',';
+    if (tool.line.has(QStringLiteral("--delimiter"))) {
+        const QString given = tool.line.value(QStringLiteral("--delimiter"));
+        if (given != u"," && given != u";")
+            throw UsageError{QStringLiteral("--delimiter is , or ; (quote the ; for the shell: --delimiter ';')")};
+        delimiter = given.front();
+    }
     QStringList folders;
     if (tool.line.arguments.isEmpty()) {
         tool.expectWorkspace();
@@ -319,7 +312,7 @@ int cmdExport(ToolContext &tool)
             return kExitUsage;
         configurations.append({QFileInfo(folder).fileName(), values});
     }
-    const QByteArray bytes = planOf(configurations);
+    const QByteArray bytes = planOf(configurations, tool.state.Text_Table, delimiter);
     if (tool.line.has(QStringLiteral("--output"))) {
         const QString output = tool.line.value(QStringLiteral("--output"));
         QString error;

@@ -142,7 +142,7 @@ QJsonObject imageJson(const InspectedImage &in, qsizetype size)
         {QStringLiteral("Checksum_OK"), in.checksumOk()},
         {QStringLiteral("Ports"), portsJson(image)},
         {QStringLiteral("Serial_Side"), serialSide(image)},
-        {QStringLiteral("Serial_Flags"), image.Serial_Flags},
+        {QStringLiteral("Serial_Flags"), qint64(quint32(image.Serial_Flags))},
         {QStringLiteral("Serial_Flag_Names"), QJsonArray::fromStringList(serialFlagNames(image.Serial_Flags))},
         {QStringLiteral("Serial_End_Char"), image.Serial_End_Char},
         {QStringLiteral("Serial_Num_Byte"), image.Serial_Num_Byte},
@@ -164,8 +164,9 @@ QJsonObject imageJson(const InspectedImage &in, qsizetype size)
 
 void printSerial(QTextStream &out, const Config_Image &image)
 {
-    out << "Serial: " << serialSide(image) << ", flags 0x" << QString::number(image.Serial_Flags, 16).toUpper() << " ("
-        << serialFlagNames(image.Serial_Flags).join(QStringLiteral(", ")) << ")" << Qt::endl;
+    // The flag word as the bits it holds: a damaged image may set the sign bit.
+    out << "Serial: " << serialSide(image) << ", flags 0x" << QString::number(quint32(image.Serial_Flags), 16).toUpper()
+        << " (" << serialFlagNames(image.Serial_Flags).join(QStringLiteral(", ")) << ")" << Qt::endl;
     out << "  Serial_End_Char: " << image.Serial_End_Char << ", Serial_Num_Byte: " << image.Serial_Num_Byte
         << ", Serial_TimeOut_RX: " << image.Serial_TimeOut_RX << ", Serial_Time_Wait_RX: " << image.Serial_Time_Wait_RX
         << Qt::endl;

@@ -28,6 +28,7 @@ struct CommandLine {
     QStringList arguments;
     QMap<QString, QString> options; // "--ip" -> "127.0.0.1"; flags map to an empty text
     bool help = false;
+    bool version = false;
 
     bool has(const QString &option) const { return options.contains(option); }
     QString value(const QString &option) const { return options.value(option); }
@@ -59,8 +60,30 @@ struct ToolContext {
     bool loadValues(const QString &path, ParameterValues *values);
 };
 
+// An option a command takes, and what it does there.
+struct OptionUse {
+    const char *option;
+    const char *what;
+};
+
+// One command of the tool, declared once: the usage text, COMMAND --help, the dispatcher and
+// the option checks all come from here.
+struct Command {
+    const char *name;
+    const char *synopsis; // one line per form of the command
+    const char *summary;
+    QList<OptionUse> options; // besides the options every command takes
+    const char *example;
+    const char *details;  // what COMMAND --help adds; may be empty
+    int (*handler)(ToolContext &tool);
+};
+
+// Every command, in the order --help lists them.
+const QList<Command> &toolCommands();
+
 // The commands, by theme; each returns the exit code.
 int cmdNew(ToolContext &tool);
+int cmdKeys(ToolContext &tool);
 int cmdList(ToolContext &tool);
 int cmdShow(ToolContext &tool);
 int cmdSet(ToolContext &tool);
@@ -75,6 +98,15 @@ int cmdDiff(ToolContext &tool);
 int cmdReport(ToolContext &tool);
 int cmdBatch(ToolContext &tool);
 int cmdExport(ToolContext &tool);
+
+// "unknown WHAT "word"; did you mean ...?", or `look` (where to find the known words) when none is near.
+QString unknownWord(const QString &what, const QString &word, const QStringList &known, const QString &look);
+
+// Prints rows as columns padded to their widest cell (the last one is not padded).
+void printTable(QTextStream &out, const QList<QStringList> &rows);
+
+// "1 warning", "2 warnings".
+QString counted(qsizetype count, const char *one, const char *many);
 
 // Creates the configuration `name` under PROJECTS as new does, in a workspace made on demand;
 // on a refusal prints the dialog's message and returns its exit code, else kExitOk.

@@ -45,11 +45,15 @@ int cmdCheckVersion(ToolContext &tool)
 {
     tool.expectArguments(0, "no arguments");
     QString failure;
-    const std::optional<bool> newer = checkVersionAnswered(VersionCheckRequest(), &failure);
+    QString named;
+    const std::optional<bool> newer = checkVersionAnswered(VersionCheckRequest(), &failure, &named);
     if (!newer) {
         tool.out << "unknown: " << failure << Qt::endl;
         return kExitUnknown;
     }
-    tool.out << (*newer ? "newer" : "not newer") << Qt::endl;
+    tool.out << (*newer ? "newer" : "not newer");
+    if (!named.isEmpty())
+        tool.out << ": " << named;
+    tool.out << Qt::endl;
     return kExitOk;
 }
