@@ -238,7 +238,7 @@ private:
     {
         if (!check.knows(Param::ModbusTCPSlave_IP1, Param::ModbusTCPSlave_En_GAT))
             return;
-        for (const NetworkWarning &warning : networkWarnings(check.row.values))
+        for (const NetworkWarning &warning : networkWarnings(check.row.values, m_texts))
             m_problems.append({check.record.line, warning.key, warning.message, true});
     }
 

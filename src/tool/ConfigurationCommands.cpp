@@ -114,7 +114,7 @@ int cmdValidate(ToolContext &tool)
         return kExitUsage;
     const std::optional<int> broken = firstBrokenRule(values);
     tool.out << (broken ? tool.state.text(*broken) : QStringLiteral("OK")) << Qt::endl;
-    const QList<NetworkWarning> warnings = networkWarnings(values);
+    const QList<NetworkWarning> warnings = networkWarnings(values, tool.state.Text_Table);
     for (const NetworkWarning &warning : warnings)
         tool.warn(warning.message);
     return broken || (tool.line.has(QStringLiteral("--strict")) && !warnings.isEmpty()) ? kExitRefused : kExitOk;
