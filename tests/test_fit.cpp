@@ -8,8 +8,6 @@
 #include "app/UAbout.h"
 #include "app/UWindows.h"
 #include "app/UZentreleFirmWare.h"
-#include "core/Workspace.h"
-#include "i18n/Language.h"
 #include "i18n/USoftOptions.h"
 #include "params/EditorGroups.h"
 #include "params/Parameters.h"
@@ -25,7 +23,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -247,14 +244,6 @@ T *named(QWidget *w, const QString &name)
     return c;
 }
 
-QStringList shippedLanguages()
-{
-    QStringList names;
-    for (const QString &file : QDir(QStringLiteral(KV_LANGUAGES)).entryList({QStringLiteral("*.lng")}, QDir::Files, QDir::Name))
-        names << file.chopped(kLanguageExtension.size());
-    return names;
-}
-
 } // namespace
 
 class TestFit : public QObject {
@@ -294,11 +283,7 @@ void TestFit::captionsFit()
 
     TestWorkspace ws;
     auto main = Create_Windows(ws.state, ws.services);
-    QString error;
-    QVERIFY2(copyShippedLanguages(QStringLiteral(KV_LANGUAGES), ws.state.Dir_Language, &error), qPrintable(error));
-    ws.state.Language_Name = language;
-    QVERIFY2(Load_Language(ws.state, &error), qPrintable(error));
-    QCOMPARE(ws.state.Language_Name, language);
+    loadShippedLanguage(ws, language);
     main->Change_Language();
 
     FitCheck fit;
