@@ -252,7 +252,7 @@ void TestFleet::networkWarnings()
     QFETCH(ParameterValues, values);
     QFETCH(QStringList, keys);
     QFETCH(QString, message);
-    const QList<NetworkWarning> warnings = ::networkWarnings(values);
+    const QList<NetworkWarning> warnings = ::networkWarnings(values, englishTexts());
     QStringList found;
     for (const NetworkWarning &w : warnings)
         found << w.key;

@@ -7,6 +7,7 @@
 #include "support/ToolProcess.h"
 #include "update/UpdateJob.h"
 
+#include <QDir>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -24,6 +25,8 @@ private slots:
     void jobAsTheUpdateWindowWritesIt_data();
     void jobAsTheUpdateWindowWritesIt();
     void textsReadBackToTheSameTable();
+    void languageByName_data();
+    void languageByName();
     void checkVersionAsksTheWebBase();
     void showPrintsWhatTheEditorLoads();
     void setSavesAsTheEditorDoes();
@@ -191,6 +194,41 @@ void TestTool::textsReadBackToTheSameTable()
         back.Text_Count = kTextCount;
         applyLanguageText(back, decodeLanguageFile(run.out));
         QCOMPARE(back.entries, expected.entries);
+    }
+}
+
+void TestTool::languageByName_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("file"); // empty: refused
+    QTest::newRow("its own name") << "Deutsch" << "Deutsch.lng";
+    QTest::newRow("any letter case") << "iTALIANO" << "Italiano.lng";
+    QTest::newRow("accented capitals") << "FRANÇAIS" << "Français.lng";
+    QTest::newRow("the exact name before another case") << "deutsch" << "deutsch.lng";
+    QTest::newRow("two in other cases") << "DEUTSCH" << "";
+    QTest::newRow("no such language") << "Klingon" << "";
+    QTest::newRow("a file name is no language name") << "Italiano.lng" << "";
+    QTest::newRow("nor is a path") << "../LANGUAGE/Italiano" << "";
+}
+
+void TestTool::languageByName()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, file);
+    TestWorkspace ws;
+    for (const char *name : {"Deutsch", "Français", "Italiano"})
+        ws.writeFile(QStringLiteral("LANGUAGE/%1.lng").arg(QString::fromUtf8(name)), "\xEF\xBB\xBFSTR0 = " + QByteArray(name));
+    ws.writeFile(QStringLiteral("LANGUAGE/deutsch.lng"), "STR0 = deutsch");
+    const Run run = tool({"--workspace", ws.dir.path(), "--language", language, "texts"});
+    if (file.isEmpty()) {
+        QCOMPARE(run.code, 2);
+        QCOMPARE(run.err, QStringLiteral("kv40812-tool: no language \"%1\" in %2; it holds: Deutsch, deutsch, "
+                                         "Français, Italiano\n")
+                              .arg(language, QDir::toNativeSeparators(ws.path(QStringLiteral("LANGUAGE")))));
+        QVERIFY(run.out.isEmpty());
+    } else {
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QVERIFY(run.out.startsWith("\xEF\xBB\xBFSTR0 = " + file.chopped(4).toUtf8() + '\n'));
     }
 }
 

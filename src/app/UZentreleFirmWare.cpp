@@ -253,6 +253,9 @@ void TFZentreleFirmWare::Set_Lang()
     Btn_Info->setToolTip(m_state.text(Txt::InfoButtonHint));
     Btn_Opz->setToolTip(m_state.text(Txt::OptionsButtonHint));
     Btn_Close->setToolTip(m_state.text(Txt::CloseButtonHint));
+    // The picture buttons have no caption: a screen reader names them by their hints.
+    for (StyledButton *button : {Btn_Info, Btn_Opz, Btn_Close})
+        button->setAccessibleName(button->toolTip());
     Btn_New->setText(m_state.text(Txt::NewConfigurationCaption));
     Btn_Open->setText(m_state.text(Txt::OpenConfigurationCaption));
     Btn_CreateBin->setText(m_state.text(Txt::UpdateDeviceCaption));

@@ -32,6 +32,21 @@ QStringList listLanguageFiles(const QString &folder)
     return names;
 }
 
+std::optional<QString> findLanguage(const QString &folder, const QString &name)
+{
+    const QStringList files = listLanguageFiles(folder);
+    QStringList matches;
+    for (const QString &file : files) {
+        if (languageDisplayName(file) == name)
+            return file;
+        if (languageDisplayName(file).compare(name, Qt::CaseInsensitive) == 0)
+            matches << file;
+    }
+    if (matches.size() != 1)
+        return std::nullopt;
+    return matches.first();
+}
+
 QString languageDisplayName(const QString &fileName)
 {
     return fileName.chopped(kLanguageExtension.size());

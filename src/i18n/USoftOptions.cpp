@@ -220,6 +220,7 @@ void TFSoftOptions::showSlot(int index, const QString &fileName)
     const QString picture = flagPicturePath(m_state.Dir_Language, name);
     const QPixmap flag = picture.isEmpty() ? QPixmap() : flagPixmap(picture);
     I_L[index]->setPixmap(flag);
+    I_L[index]->setAccessibleName(name);
     I_L[index]->setVisible(!flag.isNull());
 }
 

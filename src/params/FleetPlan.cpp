@@ -293,7 +293,7 @@ private:
     {
         if (!check.knows(Param::ModbusTCPSlave_IP1, Param::ModbusTCPSlave_En_GAT))
             return;
-        for (const NetworkWarning &network : networkWarnings(check.row.values))
+        for (const NetworkWarning &network : networkWarnings(check.row.values, m_texts))
             warning(check, network.key, network.message);
     }
 

@@ -256,6 +256,20 @@ void TFParGen::Set_Lang()
             sendType->addItem(m_state.text(index));
         sendType->setCurrentIndex(static_cast<int>(SendType::EndCharacter));
     }
+    // The inputs have no caption of their own: a screen reader names each by its row's caption
+    // (not by the group's, which Qt would take), and the picture buttons by their hints.
+    for (const Group &group : std::as_const(m_groups)) {
+        group.collapse->setAccessibleName(m_state.text(Txt::EditorCollapseHint));
+        group.expand->setAccessibleName(m_state.text(Txt::EditorExpandHint));
+        for (const Row &row : group.rows) {
+            const QString caption = m_state.text(row.def->caption.text);
+            if (row.def->kind == RowKind::Address)
+                nameAddressFields(row.inputs, caption);
+            else
+                for (QWidget *input : row.inputs)
+                    input->setAccessibleName(caption.trimmed());
+        }
+    }
     Move_GroupBoxs();
 }
 

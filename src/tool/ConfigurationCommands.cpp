@@ -170,7 +170,7 @@ int cmdValidate(ToolContext &tool)
     ParameterValues values;
     if (!tool.loadValues(tool.parameterFileOf(tool.line.arguments.first()), &values))
         return kExitUsage;
-    const QList<NetworkWarning> warnings = networkWarnings(values);
+    const QList<NetworkWarning> warnings = networkWarnings(values, tool.state.Text_Table);
     for (const NetworkWarning &warning : warnings)
         tool.warn(warning.message);
     tool.err.flush();

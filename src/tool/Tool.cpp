@@ -6,6 +6,7 @@
 #include "core/Paths.h"
 #include "core/Workspace.h"
 #include "i18n/Language.h"
+#include "i18n/LanguageList.h"
 #include "projects/Configurations.h"
 
 #include <QCoreApplication>
@@ -49,6 +50,8 @@ const QStringList kGlobalOptions = {QStringLiteral("--workspace"), QStringLitera
 const char kGeneralNotes[] = R"(Options may stand before or after the command and its arguments; after --,
 every word is an argument, even one that begins with --.
 PROJECT is a configuration's name in the workspace, or the path of its folder.
+--language takes the texts of messages and of the report's sheet from one of the
+languages in LANGUAGE (NAME in any letter case).
 --workspace defaults to $KV40812_WORKSPACE, else the tool's own folder when it is
 writable, else the per-user data folder; the configurator uses the same one.
 Exit codes: 0 done, 1 refused (a rule, a name, a bad image, a plan with errors),
@@ -199,16 +202,23 @@ void checkOptions(const CommandLine &line, const Command &command)
 }
 
 // The texts of messages from the language named by --language.
+// The texts of messages from the language named by --language, one of those LANGUAGE holds.
 bool loadLanguage(ToolContext &tool, QString *error)
 {
     if (!tool.line.has(QStringLiteral("--language")))
         return true;
-    const QString path = languageFilePath(tool.state, tool.line.value(QStringLiteral("--language")));
-    if (!QFileInfo(path).isFile()) {
-        *error = QDir::toNativeSeparators(path) + QStringLiteral(": no such language file");
+    const QString name = tool.line.value(QStringLiteral("--language"));
+    const std::optional<QString> file = findLanguage(tool.state.Dir_Language, name);
+    if (!file) {
+        QStringList names;
+        for (const QString &held : listLanguageFiles(tool.state.Dir_Language))
+            names << languageDisplayName(held);
+        *error = QStringLiteral("no language \"%1\" in %2; it holds: %3")
+                     .arg(name, QDir::toNativeSeparators(tool.state.Dir_Language),
+                          names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", ")));
         return false;
     }
-    return Read_Lang_File(tool.state.Text_Table, path, error);
+    return Read_Lang_File(tool.state.Text_Table, joinPath(tool.state.Dir_Language, *file), error);
 }
 
 void printError(QTextStream &err, const QString &message)

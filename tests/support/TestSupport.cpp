@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include "core/Workspace.h"
+#include "i18n/Language.h"
 #include "params/ConfigImage.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <QtEndian>
@@ -117,6 +119,24 @@ quint32 sumBeforeChecksum(const QByteArray &image)
 void setImageChecksum(QByteArray &image)
 {
     qToLittleEndian(sumBeforeChecksum(image), image.data() + 0x7FC);
+}
+
+QStringList shippedLanguages()
+{
+    QStringList names;
+    const QString folder = QStringLiteral(KV_LANGUAGES);
+    for (const QString &file : QDir(folder).entryList({QStringLiteral("*.lng")}, QDir::Files, QDir::Name))
+        names << file.chopped(kLanguageExtension.size());
+    return names;
+}
+
+void loadShippedLanguage(TestWorkspace &ws, const QString &language)
+{
+    QString error;
+    QVERIFY2(copyShippedLanguages(QStringLiteral(KV_LANGUAGES), ws.state.Dir_Language, &error), qPrintable(error));
+    ws.state.Language_Name = language;
+    QVERIFY2(Load_Language(ws.state, &error), qPrintable(error));
+    QCOMPARE(ws.state.Language_Name, language);
 }
 
 QByteArray composedImage(const std::optional<QByteArray> &parGen)

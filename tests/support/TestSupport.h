@@ -79,6 +79,13 @@ quint32 sumBeforeChecksum(const QByteArray &image);
 // Puts the sum of the bytes before it into an image's checksum.
 void setImageChecksum(QByteArray &image);
 
+// The names of the languages shipped in languages/ ("Deutsch", ...), in file name order.
+QStringList shippedLanguages();
+
+// Copies the shipped languages into the workspace and loads `language` as the options window
+// does; the caller has the windows take its texts (Change_Language).
+void loadShippedLanguage(TestWorkspace &ws, const QString &language);
+
 // The image of a parameter file's bytes, or of none; empty, with a warning, if it is no XML.
 QByteArray composedImage(const std::optional<QByteArray> &parGen);
 
