@@ -274,7 +274,8 @@ void TestProjects::newDialogMessagesAndSuccess()
     QList<bool> hadFocus;
     pressAndHandle(main.get(), "Btn_New", [&](QDialog *dialog) {
         auto *edit = dialog->findChild<QLineEdit *>("E_New_Proj");
-        hadFocus << edit->hasFocus();
+        // The dialog becomes the active window a moment after it shows, later on a loaded machine.
+        hadFocus << QTest::qWaitFor([edit] { return edit->hasFocus(); });
         for (const QString &name : {QString(), QStringLiteral("Plant 1"), QStringLiteral("a/b"),
                                     QStringLiteral("Plant\uFFFF"), QStringLiteral("Plant 2")}) {
             edit->setText(name);
