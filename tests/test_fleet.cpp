@@ -293,6 +293,27 @@ void TestFleet::planProblems_data()
         << QStringList{"3: Name: \"LINE\" names the same configuration as line 2",
                        "4: Name: \"old\" differs from the configuration \"Old\" only in letter case"}
         << QStringList{"Line"};
+    // Windows and macOS take these for one folder; a value is never read as a placeholder.
+    QTest::newRow("names collide in normalisation and trailing blanks or dots")
+        << QStringLiteral("Name,ModbusTCPSlave_IP4\nCaf\u00E9,21\nCafe\u0301,22\nOld.,23\nOLD .,24\nunit%2,25\n"
+                          "Unit%2,26\n")
+               .toUtf8()
+        << QStringList{QStringLiteral("3: Name: \"Cafe\u0301\" names the same configuration as line 2"),
+                       "4: Name: \"Old.\" differs from the configuration \"Old\" only in trailing blanks or dots",
+                       "5: Name: \"OLD .\" differs from the configuration \"Old\" only in letter case and trailing "
+                       "blanks or dots",
+                       "5: Name: \"OLD .\" names the same configuration as line 4",
+                       "7: Name: \"Unit%2\" names the same configuration as line 6"}
+        << QStringList{QStringLiteral("Caf\u00E9"), "unit%2"};
+    QTest::newRow("a new name Windows cannot hold")
+        << QByteArray("Name,ModbusTCPSlave_IP4\nCON,21\nlpt1.txt,22\nCom9 .log,23\nNUL.,24\nLine ,25\nCONSOLE,26\n"
+                      "COM10,27\n")
+        << QStringList{"2: Name: Windows cannot hold the name \"CON\" (a device name Windows reserves)",
+                       "3: Name: Windows cannot hold the name \"lpt1.txt\" (a device name Windows reserves)",
+                       "4: Name: Windows cannot hold the name \"Com9 .log\" (a device name Windows reserves)",
+                       "5: Name: Windows cannot hold the name \"NUL.\" (it ends in a dot or a blank)",
+                       "6: Name: Windows cannot hold the name \"Line \" (it ends in a dot or a blank)"}
+        << QStringList{"CONSOLE", "COM10"};
     QTest::newRow("values that are no item or flag, every one reported")
         << QByteArray("Name,Serial_Baud,ModbusTCPSlave_En_GAT,ModbusTCPSlave_IP4\nA,9601,yes,21\n")
         << QStringList{"2: Serial_Baud: \"9601\" is none of the items: 0 (1200), 1 (2400), 2 (4800), 3 (9600), "

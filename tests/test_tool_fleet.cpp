@@ -13,6 +13,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -58,6 +59,7 @@ private slots:
     void aFailedWriteSaysWhatWasWritten();
     void exportRoundTrip();
     void exportRefuses();
+    void twoBatchesAtOnceLeaveWholePairs();
     void validateWarns_data();
     void validateWarns();
     void imageWarnsOfABrokenRule();
@@ -276,6 +278,37 @@ void TestToolFleet::exportRefuses()
     QVERIFY(!QFileInfo::exists(ws.path(QStringLiteral("out.csv"))));
     QCOMPARE(tool({"--workspace", ws.dir.path(), "export", "Nowhere"}).code, 2);
     QCOMPARE(tool({"--workspace", ws.path(QStringLiteral("none")), "export"}).code, 2);
+}
+
+void TestToolFleet::twoBatchesAtOnceLeaveWholePairs()
+{
+    TestWorkspace ws;
+    QByteArray first = "Name,ModbusTCPSlave_IP1,ModbusTCPSlave_IP4,ModbusSlave_ID_Device\n";
+    QByteArray second = first;
+    for (int unit = 1; unit <= 6; ++unit) {
+        first += "Unit " + QByteArray::number(unit) + ",10," + QByteArray::number(unit) + ",1\n";
+        second += "Unit " + QByteArray::number(unit) + ",10," + QByteArray::number(unit + 10) + ",2\n";
+    }
+    ws.writeFile(QStringLiteral("first.csv"), first);
+    ws.writeFile(QStringLiteral("second.csv"), second);
+    const QStringList batch{"--workspace", ws.dir.path(), "batch"};
+    QCOMPARE(tool(batch + QStringList{ws.path(QStringLiteral("first.csv"))}).code, 0);
+    for (int round = 0; round < 3; ++round) {
+        const std::unique_ptr<QProcess> runs[] = {startTool(batch + QStringList{ws.path(QStringLiteral("second.csv"))}),
+                                                  startTool(batch + QStringList{ws.path(QStringLiteral("first.csv"))})};
+        for (const std::unique_ptr<QProcess> &process : runs) {
+            // A run meets the other's change, or its lock, and stops: it never writes over it.
+            const Run run = finish(*process);
+            QVERIFY2(run.code == 0 || (run.code == 1 && run.err.contains(QStringLiteral("another run"))),
+                     qPrintable(run.err));
+        }
+        // Whatever each run wrote, every image is the one its parameter file composes.
+        for (int unit = 1; unit <= 6; ++unit) {
+            const QString folder = QStringLiteral("PROJECTS/Unit %1/").arg(unit);
+            QCOMPARE(ws.readFile(folder + QStringLiteral("bin/bank.bin")),
+                     composedImage(ws.readFile(folder + QStringLiteral("ParGen.xml"))));
+        }
+    }
 }
 
 void TestToolFleet::validateWarns_data()

@@ -1,6 +1,7 @@
 #include "params/FleetPlan.h"
 
 #include "core/Ipv4.h"
+#include "core/Names.h"
 #include "params/NetworkRules.h"
 #include "params/ParameterText.h"
 #include "params/Validation.h"
@@ -95,7 +96,7 @@ public:
     {
         for (const PlanWorkspace::Configuration &configuration : workspace.configurations) {
             m_byName.insert(configuration.name, &configuration);
-            m_byFoldedName.insert(configuration.name.toCaseFolded(), &configuration);
+            m_byFolderKey.insert(folderKey(configuration.name), &configuration);
         }
     }
 
@@ -156,25 +157,25 @@ private:
             row.values = existing->values;
         } else if (const int refusal = m_workspace.refusalOfNewName(row.name); refusal >= 0) {
             problem(check, kNameColumn, m_texts.text(refusal));
-        } else if (const PlanWorkspace::Configuration *other = m_byFoldedName.value(row.name.toCaseFolded())) {
-            problem(check, kNameColumn, QStringLiteral("\"%1\" differs from the configuration \"%2\" only in letter case")
-                                            .arg(row.name, other->name));
+        } else if (const PlanWorkspace::Configuration *other = m_byFolderKey.value(folderKey(row.name))) {
+            problem(check, kNameColumn, sameFolderMessage(row.name, other->name));
+        } else if (const QString windows = windowsNameProblem(row.name); !windows.isEmpty()) {
+            problem(check, kNameColumn, windows);
         }
     }
 
-    // No two rows name the same configuration, in any letter case.
+    // No two rows name one folder, as Windows or macOS see folders.
     void checkNameIsNew(RowCheck &check)
     {
         const QString &name = check.row.name;
         if (name.isEmpty())
             return;
-        const QString folded = name.toCaseFolded();
-        if (m_lineOfName.contains(folded))
+        const QString key = folderKey(name);
+        if (m_lineOfName.contains(key))
             problem(check, kNameColumn, QStringLiteral("\"%1\" names the same configuration as line %2")
-                                            .arg(name)
-                                            .arg(m_lineOfName.value(folded)));
+                                            .arg(name, QString::number(m_lineOfName.value(key))));
         else
-            m_lineOfName.insert(folded, check.record.line);
+            m_lineOfName.insert(key, check.record.line);
     }
 
     void applyCells(RowCheck &check)
@@ -247,9 +248,9 @@ private:
     const Columns &m_columns;
     QList<PlanProblem> &m_problems;
     QHash<QString, const PlanWorkspace::Configuration *> m_byName;
-    QHash<QString, const PlanWorkspace::Configuration *> m_byFoldedName;
+    QHash<QString, const PlanWorkspace::Configuration *> m_byFolderKey;
     QHash<quint32, QString> m_untouchedAddresses;
-    QHash<QString, int> m_lineOfName; // by case-folded name
+    QHash<QString, int> m_lineOfName; // by folder key
     QHash<quint32, int> m_lineOfAddress;
 };
 

@@ -1,6 +1,7 @@
 #include "params/UParGen.h"
 
 #include "core/AppState.h"
+#include "core/ConfigurationLock.h"
 #include "core/IntegerConversion.h"
 #include "core/TextIndex.h"
 #include "params/Validation.h"
@@ -11,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -488,7 +490,9 @@ void TFParGen::Btn_OKClick()
     if (!Controllo_Dati())
         return;
     QString error;
-    if (!saveParameterFile(m_state.ParGen_File, Read_Values(), &error)) {
+    // A tool run writing this configuration at the same moment is waited for, not interleaved.
+    ConfigurationLock lock(QFileInfo(m_state.ParGen_File).path());
+    if (!lock.acquire(&error, m_services.lockWaitMs) || !saveParameterFile(m_state.ParGen_File, Read_Values(), &error)) {
         m_services.messages->generalError(this, error);
         return;
     }

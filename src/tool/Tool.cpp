@@ -2,7 +2,9 @@
 
 #include "core/AppState.h"
 #include "core/Constants.h"
+#include "core/Names.h"
 #include "core/Paths.h"
+#include "core/TextIndex.h"
 #include "core/Workspace.h"
 #include "i18n/Language.h"
 #include "projects/Configurations.h"
@@ -61,13 +63,18 @@ lists them), in any order. Each further row is one configuration: the one of tha
 name is updated, or a new one is created. A cell holds a value as set takes it:
 an item text or index for a choice, 1 or 0 for a flag, the text for a number. An
 empty cell keeps the value (a new configuration's default); "" sets an empty text.
-The whole plan is checked first and nothing is written if anything is wrong.
+The whole plan is checked first and nothing is written if anything is wrong. A
+new name must not be one folder with another on Windows or macOS (letter case,
+Unicode normalisation, trailing blanks or dots) nor a name Windows cannot hold
+(CON, NUL, COM1, ... with or without an extension).
 Odd addresses (see validate) are warnings; --strict makes them errors.
 
 Options may stand before or after the command and its arguments.
-PROJECT is a configuration's name in the workspace, or the path of its folder.
+PROJECT is the name of a configuration in PROJECTS; an argument with a path
+separator (./X too) is the path of a folder instead, or of a file where a command
+reads one. new and import take names only.
 --language takes the texts of messages (and of the sheet's captions) from
-LANGUAGE/NAME.lng.
+LANGUAGE/NAME.lng; NAME is a name, not a path.
 --workspace defaults to $KV40812_WORKSPACE, else the tool's own folder when it is
 writable, else the per-user data folder; the configurator uses the same one.
 Exit codes: 0 done, 1 refused (a rule, a name, a bad image, a plan with errors),
@@ -129,12 +136,13 @@ bool loadLanguage(ToolContext &tool, QString *error)
 {
     if (!tool.line.has(QStringLiteral("--language")))
         return true;
-    const QString path = languageFilePath(tool.state, tool.line.value(QStringLiteral("--language")));
-    if (!QFileInfo(path).isFile()) {
-        *error = QDir::toNativeSeparators(path) + QStringLiteral(": no such language file");
+    const QString name = tool.line.value(QStringLiteral("--language"));
+    if (!isLanguageName(tool.state, name)) {
+        *error = QStringLiteral("no language \"%1\" in %2 (the names of its .lng files)")
+                     .arg(name, QDir::toNativeSeparators(tool.state.Dir_Language));
         return false;
     }
-    return Read_Lang_File(tool.state.Text_Table, path, error);
+    return Read_Lang_File(tool.state.Text_Table, languageFilePath(tool.state, name), error);
 }
 
 void printError(QTextStream &err, const QString &message)
@@ -212,22 +220,36 @@ void ToolContext::expectArguments(qsizetype count, const char *what) const
         throw UsageError{QStringLiteral("%1 takes %2").arg(line.command, QString::fromLatin1(what))};
 }
 
-QString ToolContext::projectFolder(const QString &project) const
+namespace {
+bool isPathArgument(const QString &argument)
 {
-    const QString inWorkspace = joinPath(state.Dir_Projects, project);
-    if (isSafeConfigurationName(project) && QFileInfo(inWorkspace).isDir())
-        return inWorkspace;
-    if (QFileInfo(project).isDir())
-        return QDir(project).absolutePath();
-    throw UsageError{QStringLiteral("no configuration \"%1\" in %2 and no such folder")
-                         .arg(project, QDir::toNativeSeparators(state.Dir_Projects))};
+    return argument.contains(u'/') || argument.contains(QDir::separator());
+}
+} // namespace
+
+QString ToolContext::projectFolder(const QString &argument) const
+{
+    if (isPathArgument(argument)) {
+        if (!QFileInfo(argument).isDir())
+            throw UsageError{QStringLiteral("no such folder: ") + QDir::toNativeSeparators(argument)};
+        return QDir(argument).absolutePath();
+    }
+    if (argument.isEmpty())
+        throw Refusal{state.text(Txt::ErrNameEmpty)};
+    if (!isPlainName(argument))
+        throw Refusal{state.text(Txt::ErrNameNotCreatable)};
+    const QString folder = joinPath(state.Dir_Projects, argument);
+    if (!QFileInfo(folder).isDir())
+        throw UsageError{QStringLiteral("no configuration \"%1\" in %2")
+                             .arg(argument, QDir::toNativeSeparators(state.Dir_Projects))};
+    return folder;
 }
 
-QString ToolContext::parameterFileOf(const QString &projectOrFile) const
+QString ToolContext::parameterFileOf(const QString &argument) const
 {
-    if (QFileInfo(projectOrFile).isFile())
-        return projectOrFile;
-    return parameterFilePathIn(projectFolder(projectOrFile));
+    if (isPathArgument(argument) && QFileInfo(argument).isFile())
+        return argument;
+    return parameterFilePathIn(projectFolder(argument));
 }
 
 bool ToolContext::loadValues(const QString &path, ParameterValues *values)
@@ -253,6 +275,9 @@ int runTool(const QStringList &arguments, const QString &executableDir, QTextStr
     } catch (const UsageError &usage) {
         printError(err, usage.message);
         return kExitUsage;
+    } catch (const Refusal &refusal) {
+        printError(err, refusal.message);
+        return kExitRefused;
     }
 }
 
