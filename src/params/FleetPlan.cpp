@@ -226,8 +226,7 @@ private:
         const QString ipColumn = parameter(Param::ModbusTCPSlave_IP1).key;
         if (m_lineOfAddress.contains(*address))
             problem(check, ipColumn, QStringLiteral("%1 is also the address of line %2")
-                                         .arg(dottedIpv4(*address))
-                                         .arg(m_lineOfAddress.value(*address)));
+                                         .arg(dottedIpv4(*address), QString::number(m_lineOfAddress.value(*address))));
         else
             m_lineOfAddress.insert(*address, check.record.line);
         if (m_untouchedAddresses.contains(*address))

@@ -52,7 +52,7 @@ QList<NetworkWarning> networkWarnings(const ParameterValues &values)
 
     // A /31 or /32 subnet has no network or broadcast address of its own.
     if (address && mask && isContiguous(*mask) && prefixLength(*mask) < 31) {
-        const QString subnet = QStringLiteral("%1/%2").arg(dottedIpv4(*address & *mask)).arg(prefixLength(*mask));
+        const QString subnet = dottedIpv4(*address & *mask) + u'/' + QString::number(prefixLength(*mask));
         if ((*address & ~*mask) == 0)
             warnings.append({ipKey, QStringLiteral("the address %1 is the network address of its subnet %2")
                                         .arg(dottedIpv4(*address), subnet)});

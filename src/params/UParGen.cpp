@@ -197,7 +197,7 @@ void TFParGen::addAddress(QWidget *parent, const EditorRow &row, Row *built)
         built->inputs.append(field);
         if (i + 1 < row.inputs.size()) {
             // In the gap before the next number; named after the address's keys.
-            const QString name = QStringLiteral("L_%1_Dot%2").arg(parameter(input.value).key.chopped(1)).arg(i + 1);
+            const QString name = QStringLiteral("L_%1_Dot%2").arg(parameter(input.value).key.chopped(1), QString::number(i + 1));
             QLabel *dot = addLabel(parent, name, field->x() + field->width() + 1, field->y() + 3);
             setCaption(dot, QStringLiteral("."));
         }

@@ -173,7 +173,7 @@ QList<RowWrite> writeRows(const AppState &state, const QList<PlanRow> &rows, con
 
 QString counted(qsizetype count, const char *one, const char *many)
 {
-    return QStringLiteral("%1 %2").arg(count).arg(QString::fromLatin1(count == 1 ? one : many));
+    return QString::number(count) + u' ' + QString::fromLatin1(count == 1 ? one : many);
 }
 
 qsizetype countOutcome(const QList<RowWrite> &writes, RowWrite::Outcome outcome)
@@ -252,7 +252,7 @@ public:
     int dryRun()
     {
         printSummary(m_tool.out, m_checked.rows, m_images);
-        m_tool.out << QStringLiteral("dry run: %1 to create, %2 to update, nothing written").arg(toCreate()).arg(toUpdate()) << Qt::endl;
+        m_tool.out << QStringLiteral("dry run: %1 to create, %2 to update, nothing written").arg(QString::number(toCreate()), QString::number(toUpdate())) << Qt::endl;
         return kExitOk;
     }
 
@@ -262,7 +262,7 @@ public:
         const QList<RowWrite> writes = writeRows(m_tool.state, m_checked.rows, m_images, m_bases);
         printWrittenSummary(writes);
         if (countOutcome(writes, RowWrite::Failed) == 0) {
-            m_tool.out << QStringLiteral("%1 created, %2 updated").arg(toCreate()).arg(toUpdate()) << Qt::endl;
+            m_tool.out << QStringLiteral("%1 created, %2 updated").arg(QString::number(toCreate()), QString::number(toUpdate())) << Qt::endl;
             return kExitOk;
         }
         return reportFailures(writes);

@@ -45,8 +45,8 @@ QString imageLine(const QString &folder, const QString &parGen)
         return shownPath + QStringLiteral(": ") + wrongChecksumMessage(stored, computed);
 
     const QString checksum = QStringLiteral("Checksum %1 (0x%2)")
-                                 .arg(stored)
-                                 .arg(QStringLiteral("%1").arg(stored, 8, 16, QLatin1Char('0')).toUpper());
+                                 .arg(QString::number(stored),
+                                      QStringLiteral("%1").arg(stored, 8, 16, QLatin1Char('0')).toUpper());
     std::optional<QByteArray> parameters;
     QByteArray current;
     if (QFileInfo::exists(parGen)) {
