@@ -71,6 +71,8 @@ private slots:
     void csvRefuses_data();
     void csvRefuses();
     void csvWritesWhatItReads();
+    void cellsNoSpreadsheetRuns_data();
+    void cellsNoSpreadsheetRuns();
 
     void networkWarnings_data();
     void networkWarnings();
@@ -171,6 +173,32 @@ void TestFleet::csvWritesWhatItReads()
     QVERIFY(readCsv(csvRecord(header, u';').toUtf8(), &table, &error));
     QCOMPARE(table.delimiter, QChar(u';'));
     QCOMPARE(table.records.at(0).fields, header);
+}
+
+void TestFleet::cellsNoSpreadsheetRuns_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("cell");
+    QTest::newRow("equals") << "=1+2" << "'=1+2";
+    QTest::newRow("plus") << "+1" << "'+1";
+    QTest::newRow("minus, as a number") << "-1" << "'-1";
+    QTest::newRow("at") << "@SUM(A1)" << "'@SUM(A1)";
+    QTest::newRow("tab") << "\t=1" << "'\t=1";
+    QTest::newRow("carriage return") << "\r=1" << "'\r=1";
+    QTest::newRow("an apostrophe before a formula") << "'=1" << "''=1";
+    QTest::newRow("apostrophes before a formula") << "''-1" << "'''-1";
+    QTest::newRow("an apostrophe before a text") << "'x" << "'x";
+    QTest::newRow("a lone apostrophe") << "'" << "'";
+    QTest::newRow("a formula character later") << "a=b" << "a=b";
+    QTest::newRow("empty") << "" << "";
+}
+
+void TestFleet::cellsNoSpreadsheetRuns()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, cell);
+    QCOMPARE(formulaSafeCell(text), cell);
+    QCOMPARE(cellFromFormulaSafe(cell), text);
 }
 
 void TestFleet::networkWarnings_data()

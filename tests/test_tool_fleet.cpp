@@ -1,6 +1,7 @@
 // The tool's fleet commands through the real executable: batch, export, validate --strict, and
 // what a new user ran into (job without an image, image of a broken set, list of no workspace).
 #include "core/AppState.h"
+#include "core/Csv.h"
 #include "params/ConfigImage.h"
 #include "params/ParameterFile.h"
 #include "support/TestSupport.h"
@@ -59,6 +60,7 @@ private slots:
     void aFailedWriteSaysWhatWasWritten();
     void exportRoundTrip();
     void exportRefuses();
+    void exportRunsNoFormula();
     void twoBatchesAtOnceLeaveWholePairs();
     void validateWarns_data();
     void validateWarns();
@@ -246,7 +248,7 @@ void TestToolFleet::exportRoundTrip()
     QCOMPARE(exported.code, 0);
     QVERIFY(exported.out.startsWith("\xEF\xBB\xBFName,Serial_Serial,Serial_Baud,"));
     QCOMPARE(exported.out.count("\r\n"), 4);
-    QVERIFY(exported.out.contains("\r\nplant 2,1,-1,"));
+    QVERIFY(exported.out.contains("\r\nplant 2,1,'-1,")); // no spreadsheet reads -1 as a formula
     QVERIFY(exported.out.contains(QStringLiteral("\r\n\"Hall \"\"A\"\", Z\u00FCrich\",1,7,0,1,\"\",1024,\" 7\",").toUtf8()));
 
     TestWorkspace target;
@@ -278,6 +280,42 @@ void TestToolFleet::exportRefuses()
     QVERIFY(!QFileInfo::exists(ws.path(QStringLiteral("out.csv"))));
     QCOMPARE(tool({"--workspace", ws.dir.path(), "export", "Nowhere"}).code, 2);
     QCOMPARE(tool({"--workspace", ws.path(QStringLiteral("none")), "export"}).code, 2);
+}
+
+void TestToolFleet::exportRunsNoFormula()
+{
+    TestWorkspace source;
+    // Texts that no rule checks: a name, the time-out, the numbers of a gateway that is off.
+    ParameterValues values = defaultParameterValues();
+    values[Param::Serial_TimeOut_RX] = QStringLiteral("=HYPERLINK(\"http://127.0.0.1/\",\"x\")");
+    values[Param::ModbusTCPSlave_GAT1] = QStringLiteral("@SUM(A1)");
+    values[Param::ModbusTCPSlave_GAT2] = QStringLiteral("+1");
+    values[Param::ModbusTCPSlave_GAT3] = QStringLiteral("\t=1");
+    values[Param::ModbusTCPSlave_GAT4] = QStringLiteral("\r=2");
+    values[Param::Serial_Num_Byte] = QStringLiteral("'-3");
+    source.writeFile(QStringLiteral("PROJECTS/=1+2/ParGen.xml"), parameterFileBytes(values));
+    source.writeFile(QStringLiteral("PROJECTS/-Line/ParGen.xml"), parameterFileBytes(valuesAt("2")));
+
+    const Run exported = tool({"--workspace", source.dir.path(), "export"});
+    QCOMPARE(exported.code, 0);
+    QVERIFY(exported.out.contains("\r\n'=1+2,"));
+    // Cells as a spreadsheet reads them: none begins with what starts a formula.
+    CsvTable table;
+    CsvError error;
+    QVERIFY(readCsv(exported.out, &table, &error));
+    QCOMPARE(table.records.size(), 3);
+    for (const CsvRecord &record : table.records) {
+        for (const QString &cell : record.fields)
+            QVERIFY2(cell.isEmpty() || !QStringLiteral("=+-@\t\r").contains(cell.front()), qPrintable(cell));
+    }
+
+    TestWorkspace target;
+    target.writeFile(QStringLiteral("plan.csv"), exported.out);
+    QCOMPARE(tool({"--workspace", target.dir.path(), "batch", target.path(QStringLiteral("plan.csv"))}).code, 0);
+    for (const QString &name : {QStringLiteral("=1+2"), QStringLiteral("-Line")}) {
+        const QString parGen = QStringLiteral("PROJECTS/%1/ParGen.xml").arg(name);
+        QCOMPARE(target.readFile(parGen), source.readFile(parGen));
+    }
 }
 
 void TestToolFleet::twoBatchesAtOnceLeaveWholePairs()

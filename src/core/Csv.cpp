@@ -216,3 +216,29 @@ QString csvRecord(const QStringList &fields, QChar delimiter)
     }
     return out.join(delimiter) + QStringLiteral("\r\n");
 }
+
+namespace {
+
+// Apostrophes, at least `least` of them, then a character that starts a formula.
+bool formulaAfterApostrophes(QStringView text, qsizetype least)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i) == u'\'')
+        ++i;
+    if (i < least || i == text.size())
+        return false;
+    const QChar c = text.at(i);
+    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
+}
+
+} // namespace
+
+QString formulaSafeCell(const QString &text)
+{
+    return formulaAfterApostrophes(text, 0) ? u'\'' + text : text;
+}
+
+QString cellFromFormulaSafe(const QString &cell)
+{
+    return formulaAfterApostrophes(cell, 1) ? cell.mid(1) : cell;
+}

@@ -33,3 +33,10 @@ bool readCsv(const QByteArray &data, CsvTable *table, CsvError *error);
 // value, not as a blank cell), holds a comma, a semicolon, a quote or a line break, or begins or
 // ends with a blank, which a spreadsheet might otherwise drop.
 QString csvRecord(const QStringList &fields, QChar delimiter = u',');
+
+// A spreadsheet runs a cell that begins with =, +, -, @, a tab or a carriage return as a formula.
+// Such a text is written with an apostrophe before it, and so is one that begins with
+// apostrophes followed by one of those; reading drops that one apostrophe again. Every text
+// comes back as it was written: "=1+2" is written '=1+2, "'-5" is written ''-5.
+QString formulaSafeCell(const QString &text);
+QString cellFromFormulaSafe(const QString &cell);

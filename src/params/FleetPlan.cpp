@@ -271,7 +271,12 @@ CheckedPlan checkPlan(const CsvTable &table, const PlanWorkspace &workspace, con
     const Columns columns = readHeader(table.records.first(), plan.problems);
     if (columns.name < 0)
         return plan;
-    const QList<CsvRecord> records = table.records.mid(1);
+    // Cells as export wrote them: a text a spreadsheet would run carries an apostrophe.
+    QList<CsvRecord> records = table.records.mid(1);
+    for (CsvRecord &record : records) {
+        for (QString &field : record.fields)
+            field = cellFromFormulaSafe(field);
+    }
     PlanChecker checker(workspace, texts, columns, plan.problems);
     checker.noteUntouchedAddresses(records);
     for (const CsvRecord &record : records) {
@@ -293,9 +298,9 @@ QByteArray planOf(const QList<std::pair<QString, ParameterValues>> &configuratio
     // The byte-order mark makes spreadsheet programs read the text as UTF-8.
     QString text = QChar(0xFEFF) + csvRecord(header);
     for (const auto &[name, values] : configurations) {
-        QStringList fields{name};
+        QStringList fields{formulaSafeCell(name)};
         for (const QString &value : values)
-            fields << value;
+            fields << formulaSafeCell(value);
         text += csvRecord(fields);
     }
     return text.toUtf8();

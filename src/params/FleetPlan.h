@@ -49,13 +49,15 @@ struct CheckedPlan {
 };
 
 // Applies every row to the configuration it names (the stored values, or the defaults for a new
-// one; an empty cell keeps the value, a quoted empty cell is the empty text) and reports every
-// problem: unknown or repeated columns, a missing Name column, refused names and values, new names that Windows cannot hold, each row's
+// one; an empty cell keeps the value, a quoted empty cell is the empty text, a cell written safe
+// from spreadsheets is read back) and reports every problem: unknown or repeated columns, a
+// missing Name column, refused names and values, new names that Windows cannot hold, each row's
 // first broken rule, names of one folder as Windows or macOS see it (letter case, Unicode
 // normalisation, trailing blanks and dots), an IP address used twice in the plan or by a
 // configuration the plan leaves alone, and the network warnings.
 CheckedPlan checkPlan(const CsvTable &table, const PlanWorkspace &workspace, const TextTable &texts);
 
 // The plan that recreates these configurations: Name and the 33 keys, every value as it is
-// stored, comma-delimited, UTF-8 with a byte-order mark.
+// stored (written safe from spreadsheets, see formulaSafeCell), comma-delimited, UTF-8 with a
+// byte-order mark.
 QByteArray planOf(const QList<std::pair<QString, ParameterValues>> &configurations);

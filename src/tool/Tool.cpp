@@ -66,7 +66,9 @@ empty cell keeps the value (a new configuration's default); "" sets an empty tex
 The whole plan is checked first and nothing is written if anything is wrong. A
 new name must not be one folder with another on Windows or macOS (letter case,
 Unicode normalisation, trailing blanks or dots) nor a name Windows cannot hold
-(CON, NUL, COM1, ... with or without an extension).
+(CON, NUL, COM1, ... with or without an extension). A cell that begins with an
+apostrophe followed by =, +, -, @, a tab or a carriage return loses that
+apostrophe, as export writes such values.
 Odd addresses (see validate) are warnings; --strict makes them errors.
 
 Options may stand before or after the command and its arguments.
