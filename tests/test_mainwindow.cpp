@@ -252,9 +252,11 @@ void TestMainWindow::updateDeviceWhileAnotherRunWritesWritesNothing()
     auto main = Create_Windows(ws.state, ws.services);
     main->show();
     bool updateWindowOpened = false;
-    onNextModal([&](QWidget *modal) {
-        updateWindowOpened = true;
-        modal->close();
+    QTimer::singleShot(0, main.get(), [&updateWindowOpened] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            updateWindowOpened = true;
+            modal->close();
+        }
     });
     {
         ConfigurationLock held(ws.path(QStringLiteral("PROJECTS/Plant")));

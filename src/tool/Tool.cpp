@@ -7,7 +7,6 @@
 #include "core/TextIndex.h"
 #include "core/Workspace.h"
 #include "i18n/Language.h"
-#include "projects/Configurations.h"
 
 #include <QCoreApplication>
 #include <QDir>
