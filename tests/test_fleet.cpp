@@ -73,6 +73,9 @@ private slots:
     void slipsFindTheirWord_data();
     void slipsFindTheirWord();
 
+    void cellsNoSpreadsheetRuns_data();
+    void cellsNoSpreadsheetRuns();
+
     void networkWarnings_data();
     void networkWarnings();
 
@@ -210,6 +213,34 @@ void TestFleet::slipsFindTheirWord()
     QCOMPARE(nearestMatches(word, known), nearest);
 }
 
+void TestFleet::cellsNoSpreadsheetRuns_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("cell");
+    QTest::newRow("equals") << "=1+2" << "'=1+2";
+    QTest::newRow("plus") << "+1" << "'+1";
+    QTest::newRow("minus, as a number") << "-1" << "'-1";
+    QTest::newRow("at") << "@SUM(A1)" << "'@SUM(A1)";
+    QTest::newRow("tab") << "\t=1" << "'\t=1";
+    QTest::newRow("carriage return") << "\r=1" << "'\r=1";
+    QTest::newRow("an apostrophe before a formula") << "'=1" << "''=1";
+    QTest::newRow("apostrophes before a formula") << "''-1" << "'''-1";
+    QTest::newRow("an apostrophe before a text") << "'x" << "''x";
+    QTest::newRow("a lone apostrophe") << "'" << "''";
+    QTest::newRow("two quote marks") << "\"\"" << "'\"\"";
+    QTest::newRow("a formula character later") << "a=b" << "a=b";
+    QTest::newRow("empty") << "" << "\"\"";
+}
+
+void TestFleet::cellsNoSpreadsheetRuns()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, cell);
+    QCOMPARE(planCell(text), cell);
+    QCOMPARE(planCellValue(cell), text);
+    QVERIFY(!startsLikeFormula(cell));
+}
+
 void TestFleet::networkWarnings_data()
 {
     QTest::addColumn<ParameterValues>("values");
@@ -322,10 +353,10 @@ void TestFleet::planProblems_data()
         << QStringList{"1: warning: the column \"Remarks\" is no parameter key; it is left out",
                        "1: warning: the column \"Cabinet\" is no parameter key; it is left out"}
         << QStringList{"A", "B"};
-    QTest::newRow("a name with a blank at an end is written as given")
-        << QByteArray("Name,ModbusTCPSlave_IP4\n\"Line 4 \",21\n")
-        << QStringList{"2: warning: the name \"Line 4 \" begins or ends with a blank; it is written as given"}
-        << QStringList{"Line 4 "};
+    QTest::newRow("a name with a blank at its start is written as given")
+        << QByteArray("Name,ModbusTCPSlave_IP4\n\" Line 4\",21\n")
+        << QStringList{"2: warning: the name \" Line 4\" begins or ends with a blank; it is written as given"}
+        << QStringList{" Line 4"};
     QTest::newRow("Windows-1252")
         << QByteArray("Name,ModbusTCPSlave_IP4\nA,21\nCaf\xE9,22\n")
         << QStringList{"3: warning: this line is not UTF-8: the plan is read as Windows-1252"}
@@ -344,6 +375,27 @@ void TestFleet::planProblems_data()
         << QStringList{"3: Name: \"LINE\" names the same configuration as line 2",
                        "4: Name: \"old\" differs from the configuration \"Old\" only in letter case"}
         << QStringList{"Line"};
+    // Windows and macOS take these for one folder; a value is never read as a placeholder.
+    QTest::newRow("names collide in normalisation and trailing blanks or dots")
+        << QStringLiteral("Name,ModbusTCPSlave_IP4\nCaf\u00E9,21\nCafe\u0301,22\nOld.,23\nOLD .,24\nunit%2,25\n"
+                          "Unit%2,26\n")
+               .toUtf8()
+        << QStringList{QStringLiteral("3: Name: \"Cafe\u0301\" names the same configuration as line 2"),
+                       "4: Name: \"Old.\" differs from the configuration \"Old\" only in trailing blanks or dots",
+                       "5: Name: \"OLD .\" differs from the configuration \"Old\" only in letter case and trailing "
+                       "blanks or dots",
+                       "5: Name: \"OLD .\" names the same configuration as line 4",
+                       "7: Name: \"Unit%2\" names the same configuration as line 6"}
+        << QStringList{QStringLiteral("Caf\u00E9"), "unit%2"};
+    QTest::newRow("a new name Windows cannot hold")
+        << QByteArray("Name,ModbusTCPSlave_IP4\nCON,21\nlpt1.txt,22\nCom9 .log,23\nNUL.,24\nLine ,25\nCONSOLE,26\n"
+                      "COM10,27\n")
+        << QStringList{"2: Name: Windows cannot hold the name \"CON\" (a device name Windows reserves)",
+                       "3: Name: Windows cannot hold the name \"lpt1.txt\" (a device name Windows reserves)",
+                       "4: Name: Windows cannot hold the name \"Com9 .log\" (a device name Windows reserves)",
+                       "5: Name: Windows cannot hold the name \"NUL.\" (it ends in a dot or a blank)",
+                       "6: Name: Windows cannot hold the name \"Line \" (it ends in a dot or a blank)"}
+        << QStringList{"CONSOLE", "COM10"};
     QTest::newRow("values that are no item or flag, every one reported")
         << QByteArray("Name,Serial_Baud,ModbusTCPSlave_En_GAT,ModbusTCPSlave_IP4\nA,9601,yes,21\n")
         << QStringList{"2: Serial_Baud: \"9601\" is none of the items: 0 (1200), 1 (2400), 2 (4800), 3 (9600), "

@@ -2,6 +2,7 @@
 #include "app/UWindows.h"
 #include "app/UZentreleFirmWare.h"
 #include "core/AppState.h"
+#include "core/ConfigurationLock.h"
 #include "core/Workspace.h"
 #include "support/TestSupport.h"
 
@@ -31,6 +32,8 @@ private slots:
     void restoresActiveConfiguration();
     void blankNamedConfigurationSurvivesARestart();
     void languageFileSetsTextsAtStart();
+    void settingsNamesStayInTheWorkspace();
+    void updateDeviceWhileAnotherRunWritesWritesNothing();
     void brokenSettingsFileIsReportedAndStartGoesOn();
     void unwritableSettingsStillCloses();
     void timerFollowsTheFlags();
@@ -218,6 +221,55 @@ void TestMainWindow::languageFileSetsTextsAtStart()
     QCOMPARE(labelText(main.get(), "L_Name_Conf"), QStringLiteral("Keine Konfiguration "));
     QCOMPARE(main->findChild<QPushButton *>("Btn_New")->text(), QStringLiteral("Neue Konfiguration"));
     QCOMPARE(main->findChild<QPushButton *>("Btn_Open")->text(), QStringLiteral("Open Configuration"));
+}
+
+// Anyone may have written the settings file: its names lead to nothing outside PROJECTS and
+// LANGUAGE, and are kept as they were, as a missing folder's name is.
+void TestMainWindow::settingsNamesStayInTheWorkspace()
+{
+    TestWorkspace ws;
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("Outside/bin"))));
+    ws.writeFile(QStringLiteral("Outside.lng"), "STR0 = Draussen\n");
+    ws.writeFile(QStringLiteral("Zentrel.xml"), "<Conf_Settings><lastproj><projectname>../Outside</projectname></lastproj>"
+                                                "<lastlang><language>../Outside</language></lastlang></Conf_Settings>");
+    auto main = Create_Windows(ws.state, ws.services);
+    QVERIFY(ws.state.Project_Dir.isEmpty());
+    QCOMPARE(ws.state.Project_Name, QStringLiteral("../Outside"));
+    QCOMPARE(labelText(main.get(), "L_Name_Conf"), QStringLiteral("None Configuration Opened "));
+    QCOMPARE(ws.state.Language_Name, QStringLiteral("English"));
+    QCOMPARE(labelText(main.get(), "L_Begin"), QStringLiteral("Begin"));
+    main->show();
+    QTest::mouseClick(main->findChild<QPushButton *>("Btn_CreateBin"), Qt::LeftButton);
+    QCOMPARE(ws.messages.texts(), QStringList{QStringLiteral("Error! Project not Valid")});
+    QVERIFY(!QFileInfo::exists(ws.path(QStringLiteral("Outside/bin/bank.bin"))));
+}
+
+void TestMainWindow::updateDeviceWhileAnotherRunWritesWritesNothing()
+{
+    TestWorkspace ws;
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/Plant/bin"))));
+    ws.writeFile(QStringLiteral("Zentrel.xml"), "<C><lastproj><projectname>Plant</projectname></lastproj></C>");
+    auto main = Create_Windows(ws.state, ws.services);
+    main->show();
+    bool updateWindowOpened = false;
+    QTimer::singleShot(0, main.get(), [&updateWindowOpened] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            updateWindowOpened = true;
+            modal->close();
+        }
+    });
+    {
+        ConfigurationLock held(ws.path(QStringLiteral("PROJECTS/Plant")));
+        QString error;
+        QVERIFY(held.acquire(&error));
+        QTest::mouseClick(main->findChild<QPushButton *>("Btn_CreateBin"), Qt::LeftButton);
+    }
+    QCOMPARE(ws.messages.shown.size(), 1);
+    QCOMPARE(ws.messages.shown.first().kind, QStringLiteral("general"));
+    QVERIFY2(ws.messages.shown.first().text.contains(QStringLiteral("in use by another run")), qPrintable(ws.messages.shown.first().text));
+    QVERIFY(!QFileInfo::exists(ws.path(QStringLiteral("PROJECTS/Plant/bin/bank.bin"))));
+    QTest::qWait(50);
+    QVERIFY(!updateWindowOpened);
 }
 
 void TestMainWindow::brokenSettingsFileIsReportedAndStartGoesOn()

@@ -1,6 +1,7 @@
 #include "app/UWindows.h"
 #include "app/UZentreleFirmWare.h"
 #include "params/ParameterFile.h"
+#include "core/ConfigurationLock.h"
 #include "params/UParGen.h"
 #include "support/EditorSupport.h"
 
@@ -21,6 +22,7 @@ private slots:
     void blankOnlyTextsComeBack();
     void brokenFileShowsDefaultsNotEarlierValues();
     void failedSaveKeepsEditorOpen();
+    void okWhileAnotherRunWritesSavesNothing();
     void mainWindowOpensActiveConfiguration();
 };
 
@@ -163,6 +165,31 @@ void TestParGenFile::failedSaveKeepsEditorOpen()
     click(&dlg, "Btn_OK");
     QVERIFY(!dlg.isVisible());
     QVERIFY(ws.readFile(QStringLiteral("PROJECTS/Gone/ParGen.xml")).contains("<ModbusSlave_ID_Device>42<"));
+}
+
+void TestParGenFile::okWhileAnotherRunWritesSavesNothing()
+{
+    EditorWorkspace ws;
+    TFParGen dlg(ws.state, ws.services);
+    dlg.show();
+    child<QLineEdit>(&dlg, Param::ModbusSlave_ID_Device)->setText(QStringLiteral("42"));
+    {
+        ConfigurationLock held(ws.state.Project_Dir);
+        QString error;
+        QVERIFY(held.acquire(&error));
+        click(&dlg, "Btn_OK");
+    }
+    QCOMPARE(ws.messages.shown.size(), 1);
+    QCOMPARE(ws.messages.shown.first().kind, QStringLiteral("general"));
+    QVERIFY2(ws.messages.shown.first().text.contains(QStringLiteral("in use by another run")), qPrintable(ws.messages.shown.first().text));
+    QVERIFY(dlg.isVisible());
+    QVERIFY(!QFile::exists(ws.state.ParGen_File));
+
+    // Once that run has ended, the same OK saves.
+    ws.messages.clear();
+    click(&dlg, "Btn_OK");
+    QVERIFY(!dlg.isVisible());
+    QVERIFY(ws.readFile(QStringLiteral("PROJECTS/Demo/ParGen.xml")).contains("<ModbusSlave_ID_Device>42<"));
 }
 
 void TestParGenFile::mainWindowOpensActiveConfiguration()

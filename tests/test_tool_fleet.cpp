@@ -1,6 +1,7 @@
 // The tool's fleet commands through the real executable: batch, export, validate --strict, and
 // what a new user ran into (job without an image, image of a broken set, list of no workspace).
 #include "core/AppState.h"
+#include "core/Csv.h"
 #include "params/ConfigImage.h"
 #include "params/ParameterFile.h"
 #include "support/TestSupport.h"
@@ -14,6 +15,7 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -62,6 +64,8 @@ private slots:
     void exportRoundTrip_data();
     void exportRoundTrip();
     void exportRefuses();
+    void exportRunsNoFormula();
+    void twoBatchesAtOnceLeaveWholePairs();
     void validateWarns_data();
     void validateWarns();
     void imageWarnsOfABrokenRule();
@@ -309,8 +313,9 @@ void TestToolFleet::exportRoundTrip()
     const auto line = [&](QStringList cells) { return cells.join(delimiter).toUtf8(); };
     QVERIFY(exported.out.startsWith("\xEF\xBB\xBF" + line({"Name", "Serial_Serial", "Serial_Baud", ""})));
     QCOMPARE(exported.out.count("\r\n"), 4);
-    // Items as show prints them; a value that is no item's index as stored.
-    QVERIFY(exported.out.contains("\r\n" + line({"plant 2", "RS485/RS422", "-1", "NONE", "End Character", "13", "1024",
+    // Items as show prints them; a value that is no item's index as stored, and with an
+    // apostrophe before it where a spreadsheet would read it as a formula.
+    QVERIFY(exported.out.contains("\r\n" + line({"plant 2", "RS485/RS422", "'-1", "NONE", "End Character", "13", "1024",
                                                  "0", "7", ""})));
     QVERIFY(exported.out.contains(
         "\r\n" + line({"\"Hall \"\"A\"\", Z\u00FCrich\"", "RS485/RS422", "115200", "NONE", "Num Bytes on Control Word",
@@ -352,6 +357,73 @@ void TestToolFleet::exportRefuses()
     const Run tab = tool({"--workspace", ws.dir.path(), "export", "Fine", "--delimiter", "\t"});
     QCOMPARE(tab.code, 2);
     QVERIFY(tab.err.contains(QStringLiteral("--delimiter is , or ;")));
+}
+
+void TestToolFleet::exportRunsNoFormula()
+{
+    TestWorkspace source;
+    // Texts that no rule checks: a name, the time-out, the numbers of a gateway that is off.
+    ParameterValues values = defaultParameterValues();
+    values[Param::Serial_TimeOut_RX] = QStringLiteral("=HYPERLINK(\"http://127.0.0.1/\",\"x\")");
+    values[Param::ModbusTCPSlave_GAT1] = QStringLiteral("@SUM(A1)");
+    values[Param::ModbusTCPSlave_GAT2] = QStringLiteral("+1");
+    values[Param::ModbusTCPSlave_GAT3] = QStringLiteral("\t=1");
+    values[Param::ModbusTCPSlave_GAT4] = QStringLiteral("\r=2");
+    values[Param::Serial_Num_Byte] = QStringLiteral("'-3");
+    source.writeFile(QStringLiteral("PROJECTS/=1+2/ParGen.xml"), parameterFileBytes(values));
+    source.writeFile(QStringLiteral("PROJECTS/-Line/ParGen.xml"), parameterFileBytes(valuesAt("2")));
+
+    const Run exported = tool({"--workspace", source.dir.path(), "export"});
+    QCOMPARE(exported.code, 0);
+    QVERIFY(exported.out.contains("\r\n'=1+2,"));
+    // Cells as a spreadsheet reads them: none begins with what starts a formula.
+    CsvTable table;
+    CsvError error;
+    QVERIFY(readCsv(exported.out, &table, &error));
+    QCOMPARE(table.records.size(), 3);
+    for (const CsvRecord &record : table.records) {
+        for (const QString &cell : record.fields)
+            QVERIFY2(cell.isEmpty() || !QStringLiteral("=+-@\t\r").contains(cell.front()), qPrintable(cell));
+    }
+
+    TestWorkspace target;
+    target.writeFile(QStringLiteral("plan.csv"), exported.out);
+    QCOMPARE(tool({"--workspace", target.dir.path(), "batch", target.path(QStringLiteral("plan.csv"))}).code, 0);
+    for (const QString &name : {QStringLiteral("=1+2"), QStringLiteral("-Line")}) {
+        const QString parGen = QStringLiteral("PROJECTS/%1/ParGen.xml").arg(name);
+        QCOMPARE(target.readFile(parGen), source.readFile(parGen));
+    }
+}
+
+void TestToolFleet::twoBatchesAtOnceLeaveWholePairs()
+{
+    TestWorkspace ws;
+    QByteArray first = "Name,ModbusTCPSlave_IP1,ModbusTCPSlave_IP4,ModbusSlave_ID_Device\n";
+    QByteArray second = first;
+    for (int unit = 1; unit <= 6; ++unit) {
+        first += "Unit " + QByteArray::number(unit) + ",10," + QByteArray::number(unit) + ",1\n";
+        second += "Unit " + QByteArray::number(unit) + ",10," + QByteArray::number(unit + 10) + ",2\n";
+    }
+    ws.writeFile(QStringLiteral("first.csv"), first);
+    ws.writeFile(QStringLiteral("second.csv"), second);
+    const QStringList batch{"--workspace", ws.dir.path(), "batch"};
+    QCOMPARE(tool(batch + QStringList{ws.path(QStringLiteral("first.csv"))}).code, 0);
+    for (int round = 0; round < 3; ++round) {
+        const std::unique_ptr<QProcess> runs[] = {startTool(batch + QStringList{ws.path(QStringLiteral("second.csv"))}),
+                                                  startTool(batch + QStringList{ws.path(QStringLiteral("first.csv"))})};
+        for (const std::unique_ptr<QProcess> &process : runs) {
+            // A run meets the other's change, or its lock, and stops: it never writes over it.
+            const Run run = finish(*process);
+            QVERIFY2(run.code == 0 || (run.code == 1 && run.err.contains(QStringLiteral("another run"))),
+                     qPrintable(run.err));
+        }
+        // Whatever each run wrote, every image is the one its parameter file composes.
+        for (int unit = 1; unit <= 6; ++unit) {
+            const QString folder = QStringLiteral("PROJECTS/Unit %1/").arg(unit);
+            QCOMPARE(ws.readFile(folder + QStringLiteral("bin/bank.bin")),
+                     composedImage(ws.readFile(folder + QStringLiteral("ParGen.xml"))));
+        }
+    }
 }
 
 void TestToolFleet::validateWarns_data()

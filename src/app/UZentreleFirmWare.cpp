@@ -3,7 +3,9 @@
 #include "app/Settings.h"
 #include "app/UAbout.h"
 #include "core/AppState.h"
+#include "core/ConfigurationLock.h"
 #include "core/Constants.h"
+#include "core/Names.h"
 #include "core/Paths.h"
 #include "core/TextIndex.h"
 #include "core/Workspace.h"
@@ -96,8 +98,10 @@ void TFZentreleFirmWare::FormCreate()
     if (!Load_Language(m_state, &error))
         m_services.messages->generalError(this, error);
 
+    // The settings file may have been written by anyone: a name that is no folder directly under
+    // PROJECTS ("../x") makes nothing active, as a missing folder does.
     const QString folder = joinPath(m_state.Dir_Projects, m_state.Project_Name);
-    m_state.Project_Dir = !m_state.Project_Name.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+    m_state.Project_Dir = isPlainName(m_state.Project_Name) && QFileInfo(folder).isDir() ? folder : QString();
 
     Set_Lang();
     Set_Files();
@@ -212,9 +216,13 @@ void TFZentreleFirmWare::Update_Device()
 {
     // The updater must never be sent an old image while the user believes a new one was written.
     QString error;
-    if (!Compose_Image(m_state, &error) || !Save_Image(m_state, &error)) {
-        m_services.messages->generalError(this, error);
-        return;
+    {
+        // The image is composed from the parameter file that another run may be writing.
+        ConfigurationLock lock(m_state.Project_Dir);
+        if (!lock.acquire(&error, m_services.lockWaitMs) || !Compose_Image(m_state, &error) || !Save_Image(m_state, &error)) {
+            m_services.messages->generalError(this, error);
+            return;
+        }
     }
     FBoot->Form_Type = 1;
     FBoot->exec();

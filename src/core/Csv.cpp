@@ -202,3 +202,11 @@ QString csvRecord(const QStringList &fields, QChar delimiter)
         out.first() = QStringLiteral("\"\"");
     return out.join(delimiter) + QStringLiteral("\r\n");
 }
+
+bool startsLikeFormula(QStringView text)
+{
+    if (text.isEmpty())
+        return false;
+    const QChar c = text.front();
+    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
+}

@@ -34,3 +34,6 @@ bool readCsv(const QByteArray &data, CsvTable *table, CsvError *error);
 // line break, or begins or ends with a blank, which a spreadsheet might otherwise drop; a record
 // of one empty field is written "" to stay a record.
 QString csvRecord(const QStringList &fields, QChar delimiter = u',');
+
+// A spreadsheet runs a cell that begins with =, +, -, @, a tab or a carriage return as a formula.
+bool startsLikeFormula(QStringView text);

@@ -154,9 +154,7 @@ bool parseXml(const QByteArray &data, const QString &path, QDomDocument *doc, QS
     }
     if (error) {
         *error = QStringLiteral("%1: %2 (line %3, column %4)")
-                     .arg(QDir::toNativeSeparators(path), message)
-                     .arg(line)
-                     .arg(column);
+                     .arg(QDir::toNativeSeparators(path), message, QString::number(line), QString::number(column));
     }
     return false;
 }

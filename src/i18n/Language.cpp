@@ -5,6 +5,7 @@
 #include "core/Constants.h"
 #include "core/FileIO.h"
 #include "core/IntegerConversion.h"
+#include "core/Names.h"
 #include "core/Paths.h"
 #include "core/TextEncoding.h"
 
@@ -99,15 +100,17 @@ QString languageFilePath(const AppState &state, const QString &languageName)
     return joinPath(state.Dir_Language, languageName + kLanguageExtension);
 }
 
+bool isLanguageName(const AppState &state, const QString &languageName)
+{
+    return isPlainName(languageName) && isLanguageFileEntry(QFileInfo(languageFilePath(state, languageName)));
+}
+
 bool Load_Language(AppState &state, QString *error)
 {
     Set_Default_Lang(state.Text_Table);
-    const auto isLanguageFile = [&](const QString &name) {
-        return !name.isEmpty() && isLanguageFileEntry(QFileInfo(languageFilePath(state, name)));
-    };
-    if (!isLanguageFile(state.Language_Name)) {
+    if (!isLanguageName(state, state.Language_Name)) {
         state.Language_Name = kDefaultLanguage;
-        if (!isLanguageFile(state.Language_Name))
+        if (!isLanguageName(state, state.Language_Name))
             return true;
     }
     if (!Read_Lang_File(state.Text_Table, languageFilePath(state, state.Language_Name), error)) {

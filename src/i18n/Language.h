@@ -32,6 +32,10 @@ bool isLanguageFileEntry(const QFileInfo &info);
 // The path of a language's file in the language folder.
 QString languageFilePath(const AppState &state, const QString &languageName);
 
+// A language of the language folder: a plain name (no path, nothing hidden) whose file is there.
+// A name from the settings file or a command line leads to no file outside that folder.
+bool isLanguageName(const AppState &state, const QString &languageName);
+
 // Built-in texts, then the file of Language_Name (or of English, which Language_Name then
 // becomes). On a read failure the table holds the built-in texts and the error is returned.
 bool Load_Language(AppState &state, QString *error);

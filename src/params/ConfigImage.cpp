@@ -279,12 +279,12 @@ bool Parse_Image(const QByteArray &bytes, Config_Image *image, quint32 *storedSu
 
 QString wrongImageSizeMessage(qsizetype size)
 {
-    return QStringLiteral("wrong size: expected %1 bytes, found %2").arg(kImageSize).arg(size);
+    return QStringLiteral("wrong size: expected %1 bytes, found %2").arg(QString::number(kImageSize), QString::number(size));
 }
 
 QString wrongChecksumMessage(quint32 storedSum, quint32 computedSum)
 {
-    return QStringLiteral("wrong checksum: expected %1, found %2").arg(computedSum).arg(storedSum);
+    return QStringLiteral("wrong checksum: expected %1, found %2").arg(QString::number(computedSum), QString::number(storedSum));
 }
 
 bool composeImage(const std::optional<QByteArray> &parGen, const QString &parGenPath, QByteArray *image,

@@ -1,6 +1,8 @@
 #include "params/FleetPlan.h"
 
 #include "core/Ipv4.h"
+#include "core/Csv.h"
+#include "core/Names.h"
 #include "core/NearestMatch.h"
 #include "params/NetworkRules.h"
 #include "params/ParameterText.h"
@@ -77,27 +79,6 @@ Columns readHeader(const CsvRecord &header, QList<PlanProblem> &problems)
     return columns;
 }
 
-// A cell's text as a value: "" (two quote marks) is the empty text, since an empty cell keeps
-// the value, and a leading apostrophe, the spreadsheets' mark of a text as typed, is dropped.
-QString cellValue(const QString &cell)
-{
-    if (cell.startsWith(u'\''))
-        return cell.mid(1);
-    if (cell == u"\"\"")
-        return QString();
-    return cell;
-}
-
-// The cell that cellValue reads back as `value`.
-QString cellOf(const QString &value)
-{
-    if (value.isEmpty())
-        return QStringLiteral("\"\"");
-    if (value.startsWith(u'\'') || value == u"\"\"")
-        return u'\'' + value;
-    return value;
-}
-
 // Nothing in any column that is read: a spacer, or a row of remarks alone.
 bool isBlankRow(const CsvRecord &record, const Columns &columns)
 {
@@ -139,7 +120,7 @@ public:
     {
         for (const PlanWorkspace::Configuration &configuration : workspace.configurations) {
             m_byName.insert(configuration.name, &configuration);
-            m_byFoldedName.insert(configuration.name.toCaseFolded(), &configuration);
+            m_byFolderKey.insert(folderKey(configuration.name), &configuration);
         }
     }
 
@@ -178,7 +159,7 @@ public:
     }
 
 private:
-    QString nameOf(const CsvRecord &record) const { return cellValue(record.fields.value(m_columns.name)); }
+    QString nameOf(const CsvRecord &record) const { return planCellValue(record.fields.value(m_columns.name)); }
 
     void problem(RowCheck &check, const QString &column, const QString &message)
     {
@@ -198,10 +179,7 @@ private:
         row.line = check.record.line;
         row.name = nameOf(check.record);
         row.values = defaultParameterValues();
-        // Blanks are allowed in names, but a cell hides them at either end.
-        if (!row.name.isEmpty() && (row.name.front().isSpace() || row.name.back().isSpace()))
-            warning(check, kNameColumn, QStringLiteral("the name \"%1\" begins or ends with a blank; it is written as given")
-                                            .arg(row.name));
+        const qsizetype problemsBefore = m_problems.size();
         if (const PlanWorkspace::Configuration *existing = m_byName.value(row.name)) {
             row.exists = true;
             if (!existing->loadError.isEmpty()) {
@@ -211,25 +189,31 @@ private:
             row.values = existing->values;
         } else if (const int refusal = m_workspace.refusalOfNewName(row.name); refusal >= 0) {
             problem(check, kNameColumn, m_texts.text(refusal));
-        } else if (const PlanWorkspace::Configuration *other = m_byFoldedName.value(row.name.toCaseFolded())) {
-            problem(check, kNameColumn, QStringLiteral("\"%1\" differs from the configuration \"%2\" only in letter case")
-                                            .arg(row.name, other->name));
+        } else if (const PlanWorkspace::Configuration *other = m_byFolderKey.value(folderKey(row.name))) {
+            problem(check, kNameColumn, sameFolderMessage(row.name, other->name));
+        } else if (const QString windows = windowsNameProblem(row.name); !windows.isEmpty()) {
+            problem(check, kNameColumn, windows);
         }
+        // Blanks are allowed in names, but a cell hides them at either end; a new name that
+        // ends in one is refused above, as Windows cannot hold it.
+        if (m_problems.size() == problemsBefore && !row.name.isEmpty()
+            && (row.name.front().isSpace() || row.name.back().isSpace()))
+            warning(check, kNameColumn, QStringLiteral("the name \"%1\" begins or ends with a blank; it is written as given")
+                                            .arg(row.name));
     }
 
-    // No two rows name the same configuration, in any letter case.
+    // No two rows name one folder, as Windows or macOS see folders.
     void checkNameIsNew(RowCheck &check)
     {
         const QString &name = check.row.name;
         if (name.isEmpty())
             return;
-        const QString folded = name.toCaseFolded();
-        if (m_lineOfName.contains(folded))
+        const QString key = folderKey(name);
+        if (m_lineOfName.contains(key))
             problem(check, kNameColumn, QStringLiteral("\"%1\" names the same configuration as line %2")
-                                            .arg(name)
-                                            .arg(m_lineOfName.value(folded)));
+                                            .arg(name, QString::number(m_lineOfName.value(key))));
         else
-            m_lineOfName.insert(folded, check.record.line);
+            m_lineOfName.insert(key, check.record.line);
     }
 
     void applyCells(RowCheck &check)
@@ -246,7 +230,7 @@ private:
             }
             const ParameterDef *def = m_columns.parameters.at(i);
             if (def) // not Name, nor a column left out or already reported
-                applyCell(check, *def, cellValue(cell));
+                applyCell(check, *def, planCellValue(cell));
         }
     }
 
@@ -280,8 +264,7 @@ private:
         const QString ipColumn = parameter(Param::ModbusTCPSlave_IP1).key;
         if (m_lineOfAddress.contains(*address))
             warning(check, ipColumn, QStringLiteral("%1 is also the address of line %2")
-                                         .arg(dottedIpv4(*address))
-                                         .arg(m_lineOfAddress.value(*address)));
+                                         .arg(dottedIpv4(*address), QString::number(m_lineOfAddress.value(*address))));
         else
             m_lineOfAddress.insert(*address, check.record.line);
         if (m_untouchedAddresses.contains(*address))
@@ -302,9 +285,9 @@ private:
     const Columns &m_columns;
     QList<PlanProblem> &m_problems;
     QHash<QString, const PlanWorkspace::Configuration *> m_byName;
-    QHash<QString, const PlanWorkspace::Configuration *> m_byFoldedName;
+    QHash<QString, const PlanWorkspace::Configuration *> m_byFolderKey;
     QHash<quint32, QString> m_untouchedAddresses;
-    QHash<QString, int> m_lineOfName; // by case-folded name
+    QHash<QString, int> m_lineOfName; // by folder key
     QHash<quint32, int> m_lineOfAddress;
 };
 
@@ -314,6 +297,24 @@ int CheckedPlan::count(bool warnings) const
 {
     return int(std::count_if(problems.begin(), problems.end(),
                              [warnings](const PlanProblem &p) { return p.warning == warnings; }));
+}
+
+QString planCellValue(const QString &cell)
+{
+    if (cell.startsWith(u'\''))
+        return cell.mid(1);
+    if (cell == u"\"\"")
+        return QString();
+    return cell;
+}
+
+QString planCell(const QString &value)
+{
+    if (value.isEmpty())
+        return QStringLiteral("\"\"");
+    if (value.startsWith(u'\'') || value == u"\"\"" || startsLikeFormula(value))
+        return u'\'' + value;
+    return value;
 }
 
 CheckedPlan checkPlan(const CsvTable &table, const PlanWorkspace &workspace, const TextTable &texts)
@@ -351,9 +352,9 @@ QByteArray planOf(const QList<std::pair<QString, ParameterValues>> &configuratio
     // The byte-order mark makes spreadsheet programs read the text as UTF-8.
     QString text = QChar(0xFEFF) + csvRecord(header, delimiter);
     for (const auto &[name, values] : configurations) {
-        QStringList fields{cellOf(name)};
+        QStringList fields{planCell(name)};
         for (const ParameterDef &def : parameterSet())
-            fields << cellOf(shownValue(def, values[def.id], texts));
+            fields << planCell(shownValue(def, values[def.id], texts));
         text += csvRecord(fields, delimiter);
     }
     return text.toUtf8();

@@ -55,7 +55,7 @@ QList<NetworkWarning> networkWarnings(const ParameterValues &values, const TextT
 
     // A /31 or /32 subnet has no network or broadcast address of its own.
     if (address && mask && isContiguous(*mask) && prefixLength(*mask) < 31) {
-        const QString subnet = QStringLiteral("%1/%2").arg(dottedIpv4(*address & *mask)).arg(prefixLength(*mask));
+        const QString subnet = dottedIpv4(*address & *mask) + u'/' + QString::number(prefixLength(*mask));
         if ((*address & ~*mask) == 0)
             warn(ipKey, Txt::NetAddressIsNetwork, {dottedIpv4(*address), subnet});
         else if ((*address | *mask) == 0xFFFFFFFFu)

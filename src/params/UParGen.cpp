@@ -1,6 +1,7 @@
 #include "params/UParGen.h"
 
 #include "core/AppState.h"
+#include "core/ConfigurationLock.h"
 #include "core/IntegerConversion.h"
 #include "core/TextIndex.h"
 #include "params/Validation.h"
@@ -11,6 +12,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -195,7 +197,7 @@ void TFParGen::addAddress(QWidget *parent, const EditorRow &row, Row *built)
         built->inputs.append(field);
         if (i + 1 < row.inputs.size()) {
             // In the gap before the next number; named after the address's keys.
-            const QString name = QStringLiteral("L_%1_Dot%2").arg(parameter(input.value).key.chopped(1)).arg(i + 1);
+            const QString name = QStringLiteral("L_%1_Dot%2").arg(parameter(input.value).key.chopped(1), QString::number(i + 1));
             QLabel *dot = addLabel(parent, name, field->x() + field->width() + 1, field->y() + 3);
             setCaption(dot, QStringLiteral("."));
         }
@@ -502,7 +504,9 @@ void TFParGen::Btn_OKClick()
     if (!Controllo_Dati())
         return;
     QString error;
-    if (!saveParameterFile(m_state.ParGen_File, Read_Values(), &error)) {
+    // A tool run writing this configuration at the same moment is waited for, not interleaved.
+    ConfigurationLock lock(QFileInfo(m_state.ParGen_File).path());
+    if (!lock.acquire(&error, m_services.lockWaitMs) || !saveParameterFile(m_state.ParGen_File, Read_Values(), &error)) {
         m_services.messages->generalError(this, error);
         return;
     }

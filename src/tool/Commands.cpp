@@ -73,7 +73,11 @@ const QList<Command> &toolCommands()
          "text or index for a choice, 1 or 0 for a flag, the text for a number. An empty cell,\n"
          "quoted or not, keeps the value (a new configuration's default); a cell holding \"\"\n"
          "(two quote marks) sets the empty text, and a leading apostrophe is dropped, so '\"\"\n"
-         "is those two quote marks and ''x is 'x.\n"
+         "is those two quote marks and ''x is 'x; export writes a text that a spreadsheet\n"
+         "would run as a formula (=, +, -, @, a tab or a carriage return first) as '=1+2.\n"
+         "A new name must not be one folder with another on Windows or macOS (letter case,\n"
+         "Unicode normalisation, trailing blanks or dots) nor a name Windows cannot hold\n"
+         "(CON, NUL, COM1, ... with or without an extension).\n"
          "The whole plan is checked first and nothing is written if anything is wrong. Odd\n"
          "addresses (see validate), an address used twice, a name with blanks at an end and\n"
          "unknown columns are warnings; --strict makes them errors.",

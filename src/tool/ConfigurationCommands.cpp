@@ -2,6 +2,7 @@
 #include "tool/Tool.h"
 
 #include "core/AppState.h"
+#include "core/ConfigurationLock.h"
 #include "core/Constants.h"
 #include "core/Paths.h"
 #include "core/XmlLookup.h"
@@ -48,6 +49,11 @@ int applyAssignment(const ToolContext &tool, ParameterValues &values, const QStr
 
 int createNamedConfiguration(ToolContext &tool, const QString &name)
 {
+    const NewConfigurationResult verdict = newConfigurationVerdict(tool.state.Dir_Projects, name);
+    if (verdict != NewConfigurationResult::Created)
+        return tool.fail(kExitRefused, tool.state.text(messageIndex(verdict)));
+    for (const QString &warning : portabilityWarnings(tool.state.Dir_Projects, name))
+        tool.warn(warning);
     tool.makeWorkspace();
     const NewConfigurationResult result = createConfiguration(tool.state.Dir_Projects, name);
     if (result != NewConfigurationResult::Created)
@@ -147,7 +153,13 @@ int cmdSet(ToolContext &tool)
 {
     if (tool.line.arguments.size() < 2)
         throw UsageError{QStringLiteral("set takes a configuration and KEY=VALUE pairs")};
-    const QString path = parameterFilePathIn(tool.projectFolder(tool.line.arguments.first()));
+    const QString folder = tool.projectFolder(tool.line.arguments.first());
+    const QString path = parameterFilePathIn(folder);
+    // Held from reading to saving, so that a change another run saves meanwhile is not lost.
+    ConfigurationLock lock(folder);
+    QString lockError;
+    if (!lock.acquire(&lockError))
+        return tool.fail(kExitRefused, lockError);
     ParameterValues values;
     if (!tool.loadValues(path, &values))
         return kExitUsage;

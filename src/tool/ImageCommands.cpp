@@ -2,6 +2,7 @@
 #include "tool/Tool.h"
 
 #include "core/AppState.h"
+#include "core/ConfigurationLock.h"
 #include "core/FileIO.h"
 #include "core/Ipv4.h"
 #include "params/ConfigImage.h"
@@ -12,6 +13,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
+
+#include <optional>
 
 namespace {
 // Update Device composes whatever the file holds; the tool composes it too, but says so.
@@ -30,6 +33,7 @@ int cmdImage(ToolContext &tool)
     const QString output = tool.line.value(QStringLiteral("--output"));
     QString error;
     QByteArray image;
+    std::optional<ConfigurationLock> lock; // a configuration's pair is read and written whole
     if (tool.line.has(QStringLiteral("--input"))) {
         // A loose parameter file: no configuration involved.
         tool.expectArguments(0, "no configuration with --input");
@@ -45,6 +49,8 @@ int cmdImage(ToolContext &tool)
         // Exactly as Update Device composes it.
         tool.state.Project_Dir = tool.projectFolder(tool.line.arguments.first());
         Set_Files(tool.state);
+        if (!lock.emplace(tool.state.Project_Dir).acquire(&error))
+            return tool.fail(kExitRefused, error);
         if (!Compose_Image(tool.state, &error))
             return tool.fail(kExitUsage, error);
         image = tool.state.Image_Buffer.left(tool.state.Image_Length);

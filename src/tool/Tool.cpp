@@ -2,8 +2,10 @@
 
 #include "core/AppState.h"
 #include "core/Constants.h"
+#include "core/Names.h"
 #include "core/NearestMatch.h"
 #include "core/Paths.h"
+#include "core/TextIndex.h"
 #include "core/Workspace.h"
 #include "i18n/Language.h"
 #include "i18n/LanguageList.h"
@@ -49,9 +51,11 @@ const QStringList kGlobalOptions = {QStringLiteral("--workspace"), QStringLitera
 
 const char kGeneralNotes[] = R"(Options may stand before or after the command and its arguments; after --,
 every word is an argument, even one that begins with --.
-PROJECT is a configuration's name in the workspace, or the path of its folder.
+PROJECT is the name of a configuration in PROJECTS; an argument with a path
+separator (./X too) is the path of a folder instead, or of a file where a command
+reads one. new and import take names only.
 --language takes the texts of messages and of the report's sheet from one of the
-languages in LANGUAGE (NAME in any letter case).
+languages in LANGUAGE (NAME in any letter case; a name, not a path).
 --workspace defaults to $KV40812_WORKSPACE, else the tool's own folder when it is
 writable, else the per-user data folder; the configurator uses the same one.
 Exit codes: 0 done, 1 refused (a rule, a name, a bad image, a plan with errors),
@@ -319,22 +323,36 @@ void ToolContext::expectArguments(qsizetype count, const char *what) const
         throw UsageError{QStringLiteral("%1 takes %2").arg(line.command, QString::fromLatin1(what))};
 }
 
-QString ToolContext::projectFolder(const QString &project) const
+namespace {
+bool isPathArgument(const QString &argument)
 {
-    const QString inWorkspace = joinPath(state.Dir_Projects, project);
-    if (isSafeConfigurationName(project) && QFileInfo(inWorkspace).isDir())
-        return inWorkspace;
-    if (QFileInfo(project).isDir())
-        return QDir(project).absolutePath();
-    throw UsageError{QStringLiteral("no configuration \"%1\" in %2 and no such folder")
-                         .arg(project, QDir::toNativeSeparators(state.Dir_Projects))};
+    return argument.contains(u'/') || argument.contains(QDir::separator());
+}
+} // namespace
+
+QString ToolContext::projectFolder(const QString &argument) const
+{
+    if (isPathArgument(argument)) {
+        if (!QFileInfo(argument).isDir())
+            throw UsageError{QStringLiteral("no such folder: ") + QDir::toNativeSeparators(argument)};
+        return QDir(argument).absolutePath();
+    }
+    if (argument.isEmpty())
+        throw Refusal{state.text(Txt::ErrNameEmpty)};
+    if (!isPlainName(argument))
+        throw Refusal{state.text(Txt::ErrNameNotCreatable)};
+    const QString folder = joinPath(state.Dir_Projects, argument);
+    if (!QFileInfo(folder).isDir())
+        throw UsageError{QStringLiteral("no configuration \"%1\" in %2")
+                             .arg(argument, QDir::toNativeSeparators(state.Dir_Projects))};
+    return folder;
 }
 
-QString ToolContext::parameterFileOf(const QString &projectOrFile) const
+QString ToolContext::parameterFileOf(const QString &argument) const
 {
-    if (QFileInfo(projectOrFile).isFile())
-        return projectOrFile;
-    return parameterFilePathIn(projectFolder(projectOrFile));
+    if (isPathArgument(argument) && QFileInfo(argument).isFile())
+        return argument;
+    return parameterFilePathIn(projectFolder(argument));
 }
 
 bool ToolContext::loadValues(const QString &path, ParameterValues *values)
@@ -360,6 +378,9 @@ int runTool(const QStringList &arguments, const QString &executableDir, QTextStr
     } catch (const UsageError &usage) {
         printError(err, usage.message);
         return kExitUsage;
+    } catch (const Refusal &refusal) {
+        printError(err, refusal.message);
+        return kExitRefused;
     }
 }
 

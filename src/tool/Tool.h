@@ -22,6 +22,12 @@ struct UsageError {
     QString message;
 };
 
+// A refusal found deep in a command (a name that is no configuration); the dispatcher prints it
+// and ends with kExitRefused.
+struct Refusal {
+    QString message;
+};
+
 // A command line split into its command, its plain arguments and its options.
 struct CommandLine {
     QString command;
@@ -52,10 +58,12 @@ struct ToolContext {
     void makeWorkspace();
     // Throws a UsageError unless the command got exactly `count` plain arguments.
     void expectArguments(qsizetype count, const char *what) const;
-    // A configuration's name in the workspace, or the path of its folder.
-    QString projectFolder(const QString &project) const;
-    // A configuration's ParGen.xml, or a parameter file named directly.
-    QString parameterFileOf(const QString &projectOrFile) const;
+    // The one reading of a configuration argument: without a path separator it is the name of a
+    // configuration in PROJECTS, with one ("./X" too) the path of a folder. Throws a Refusal for a
+    // name the New rules refuse, a UsageError for a configuration or folder that is not there.
+    QString projectFolder(const QString &argument) const;
+    // A configuration's ParGen.xml; a path (as above) that names a file is a parameter file.
+    QString parameterFileOf(const QString &argument) const;
     // Loads as the editor does; a file that cannot be read or parsed is reported, not replaced.
     bool loadValues(const QString &path, ParameterValues *values);
 };
@@ -108,8 +116,9 @@ void printTable(QTextStream &out, const QList<QStringList> &rows);
 // "1 warning", "2 warnings".
 QString counted(qsizetype count, const char *one, const char *many);
 
-// Creates the configuration `name` under PROJECTS as new does, in a workspace made on demand;
-// on a refusal prints the dialog's message and returns its exit code, else kExitOk.
+// Creates the configuration `name` under PROJECTS as new does, in a workspace made on demand,
+// and warns of a name that will not travel to Windows or macOS. A refused name makes nothing,
+// not even the workspace: the dialog's message is printed and its exit code returned.
 int createNamedConfiguration(ToolContext &tool, const QString &name);
 
 // Runs one command line (arguments without the program name).

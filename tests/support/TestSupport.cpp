@@ -36,6 +36,7 @@ TestWorkspace::TestWorkspace()
     services.messages = &messages;
     services.pinger = &pinger;
     services.updaterWaitMs = 1000;
+    services.lockWaitMs = 300;
     services.openUrl = [this](const QUrl &url) { openedUrls.append(url); };
 }
 
