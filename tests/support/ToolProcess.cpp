@@ -1,5 +1,7 @@
 #include "support/ToolProcess.h"
 
+#include "support/TestSupport.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -12,7 +14,17 @@ Run tool(const QStringList &arguments, const QMap<QString, QString> &environment
         env.insert(it.key(), it.value());
     process.setProcessEnvironment(env);
     process.start(QStringLiteral(KV_TOOL_PATH), arguments);
-    if (!process.waitForFinished(60000))
-        qFatal("kv40812-tool did not end");
-    return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+    if (!process.waitForFinished(kPatienceMs)) {
+        const QString report = processReport(process);
+        process.kill();
+        process.waitForFinished();
+        qFatal("kv40812-tool did not end: %s", qPrintable(report));
+    }
+    Run run{process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+    if (process.exitStatus() == QProcess::CrashExit) {
+        run.code = -1;
+        qWarning("kv40812-tool %s ended by a signal; it wrote:\n%s%s", qPrintable(arguments.join(u' ')),
+                 run.out.constData(), qPrintable(run.err));
+    }
+    return run;
 }
