@@ -96,8 +96,9 @@ void TFZentreleFirmWare::FormCreate()
     if (!Load_Language(m_state, &error))
         m_services.messages->generalError(this, error);
 
-    const QString folder = joinPath(m_state.Dir_Projects, m_state.Project_Name);
-    m_state.Project_Dir = !m_state.Project_Name.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+    m_state.Project_Dir = !m_state.Project_Name.isEmpty() && isConfigurationFolder(m_state.Dir_Projects, m_state.Project_Name)
+                              ? joinPath(m_state.Dir_Projects, m_state.Project_Name)
+                              : QString();
 
     Set_Lang();
     Set_Files();

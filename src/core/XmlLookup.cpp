@@ -221,7 +221,8 @@ bool writeXmlFile(const QString &path, const QDomDocument &doc, QString *error)
         }
         return false;
     }
-    return writeFileAtomic(path, doc.toByteArray(-1), error);
+    // Readers pass over blanks after the last node: an in-place save may pad with them.
+    return writeFileAtomic(path, doc.toByteArray(-1), error, Padding::Blanks);
 }
 
 std::optional<QString> leafText(const QDomNode &parent, const QString &name)

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Constants.h"
+#include "core/FileIO.h"
 #include "core/Paths.h"
 #include "core/TextIndex.h"
 #include "core/XmlLookup.h"
@@ -65,6 +66,12 @@ NewConfigurationResult createConfiguration(const QString &dirProjects, const QSt
     return NewConfigurationResult::Created;
 }
 
+bool isConfigurationFolder(const QString &dirProjects, const QString &name)
+{
+    const QString folder = joinPath(dirProjects, name);
+    return QFileInfo(folder).isDir() && isInsideFolder(folder, dirProjects);
+}
+
 void activateConfiguration(AppState &state, const QString &name)
 {
     state.Project_Name = name;
@@ -78,9 +85,7 @@ QStringList Load_Existing_Configuration(const QString &dirProjects)
     QStringList names = QDir(dirProjects).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
     // A name XML cannot hold could never be remembered in the settings file, and a name whose
     // bytes are not UTF-8 does not lead back to its folder: neither is offered.
-    names.removeIf([&](const QString &name) {
-        return !isXmlText(name) || !QFileInfo(joinPath(dirProjects, name)).isDir();
-    });
+    names.removeIf([&](const QString &name) { return !isXmlText(name) || !isConfigurationFolder(dirProjects, name); });
     sortNaturally(names);
     return names;
 }

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Constants.h"
+#include "core/FileIO.h"
 #include "core/Paths.h"
 #include "core/Workspace.h"
 #include "i18n/Language.h"
@@ -9,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -65,6 +67,8 @@ The whole plan is checked first and nothing is written if anything is wrong.
 Odd addresses (see validate) are warnings; --strict makes them errors.
 
 Options may stand before or after the command and its arguments.
+--output - (or /dev/stdout) prints to standard output; a device or FIFO is written
+into as a shell redirection would; a file is replaced whole, a link refused.
 PROJECT is a configuration's name in the workspace, or the path of its folder.
 --language takes the texts of messages (and of the sheet's captions) from
 LANGUAGE/NAME.lng.
@@ -214,9 +218,8 @@ void ToolContext::expectArguments(qsizetype count, const char *what) const
 
 QString ToolContext::projectFolder(const QString &project) const
 {
-    const QString inWorkspace = joinPath(state.Dir_Projects, project);
-    if (isSafeConfigurationName(project) && QFileInfo(inWorkspace).isDir())
-        return inWorkspace;
+    if (isSafeConfigurationName(project) && isConfigurationFolder(state.Dir_Projects, project))
+        return joinPath(state.Dir_Projects, project);
     if (QFileInfo(project).isDir())
         return QDir(project).absolutePath();
     throw UsageError{QStringLiteral("no configuration \"%1\" in %2 and no such folder")
@@ -237,6 +240,34 @@ bool ToolContext::loadValues(const QString &path, ParameterValues *values)
         return true;
     fail(kExitUsage, error);
     return false;
+}
+
+int ToolContext::writeOutput(const QString &output, const QByteArray &bytes)
+{
+    if (output == u"-" || output == u"/dev/stdout") {
+        writeToStandardOutput(bytes);
+        return kExitOk;
+    }
+    const QFileInfo target(output);
+    if (target.exists() && !target.isFile() && !target.isDir()) {
+        // A device or a pipe takes the bytes; replacing it by a file would break it for everyone.
+        QFile file(output);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+            return fail(kExitUsage, QDir::toNativeSeparators(output) + QStringLiteral(": ") + file.errorString());
+    } else if (QString error; !writeFileAtomic(output, bytes, &error)) {
+        return fail(kExitUsage, error);
+    }
+    out << QDir::toNativeSeparators(output) << Qt::endl;
+    return kExitOk;
+}
+
+void ToolContext::writeToStandardOutput(const QByteArray &bytes)
+{
+    out.flush();
+    if (out.device())
+        out.device()->write(bytes);
+    else
+        out << QString::fromUtf8(bytes);
 }
 
 int runTool(const QStringList &arguments, const QString &executableDir, QTextStream &out, QTextStream &err)
