@@ -83,6 +83,8 @@ private slots:
     void saveInAFolderThatTakesNoNewFile();
     void inPlaceSaveKilledAnywhereLeavesAFileThatReads_data();
     void inPlaceSaveKilledAnywhereLeavesAFileThatReads();
+    void unreadableSettingsAreKeptBeforeTheyAreReplaced_data();
+    void unreadableSettingsAreKeptBeforeTheyAreReplaced();
     void writersRefuseTextXmlCannotHold_data();
     void writersRefuseTextXmlCannotHold();
 };
@@ -461,6 +463,43 @@ void TestBadInput::inPlaceSaveKilledAnywhereLeavesAFileThatReads()
     QVERIFY2(loadParameterFile(ws.state.ParGen_File, &values, &error), qPrintable(error));
     QCOMPARE(values[Param::Serial_TimeOut_RX], newValues ? QStringLiteral("1") : longText);
     QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), entries);
+}
+
+void TestBadInput::unreadableSettingsAreKeptBeforeTheyAreReplaced_data()
+{
+    QTest::addColumn<bool>("copyPossible");
+    QTest::newRow("kept") << true;
+    QTest::newRow("no copy can be made") << false;
+}
+
+// Settings that do not read are reported at start with what saving will do; at exit they are
+// replaced only once their bytes are kept beside them, or else left as they are.
+void TestBadInput::unreadableSettingsAreKeptBeforeTheyAreReplaced()
+{
+    QFETCH(bool, copyPossible);
+    TestWorkspace ws;
+    const QByteArray broken = "<Conf_Settings><lastproj>";
+    ws.writeFile(QStringLiteral("Zentrel.xml"), broken);
+    if (!copyPossible)
+        QVERIFY(QDir().mkpath(ws.path(QStringLiteral("Zentrel.xml.unreadable"))));
+    auto main = Create_Windows(ws.state, ws.services);
+    QCOMPARE(ws.messages.shown.size(), 1);
+    QVERIFY2(ws.messages.texts().first().contains(QStringLiteral("kept as Zentrel.xml.unreadable")),
+             qPrintable(ws.messages.texts().first()));
+
+    main->show();
+    main->close();
+    if (copyPossible) {
+        QCOMPARE(ws.messages.shown.size(), 1);
+        QCOMPARE(ws.readFile(QStringLiteral("Zentrel.xml.unreadable")), broken);
+        QString error;
+        QVERIFY2(readSettings(ws.state, &error), qPrintable(error));
+    } else {
+        QCOMPARE(ws.messages.shown.size(), 2);
+        QVERIFY2(ws.messages.texts().last().contains(QStringLiteral("no copy of it could be kept")),
+                 qPrintable(ws.messages.texts().last()));
+        QCOMPARE(ws.readFile(QStringLiteral("Zentrel.xml")), broken);
+    }
 }
 
 using TextWriter = std::function<bool(TestWorkspace &, const QString &text, QString *error)>;

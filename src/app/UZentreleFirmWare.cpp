@@ -4,9 +4,11 @@
 #include "app/UAbout.h"
 #include "core/AppState.h"
 #include "core/Constants.h"
+#include "core/FileSystem.h"
 #include "core/Paths.h"
 #include "core/TextIndex.h"
 #include "core/Workspace.h"
+#include "core/XmlLookup.h"
 #include "i18n/Language.h"
 #include "i18n/USoftOptions.h"
 #include "i18n/VersionCheck.h"
@@ -75,6 +77,8 @@ void TFZentreleFirmWare::FormCreate()
     if (!readSettings(m_state, &error)) {
         // A damaged settings file must not stop the program: say so and go on with the fall-backs.
         setSettingsFallbacks(m_state);
+        if (entryKind(settingsFilePath(m_state)) == EntryKind::File)
+            error += QStringLiteral("\n\n") + unreadableCopyNote(settingsFilePath(m_state));
         m_services.messages->generalError(this, error);
     }
 

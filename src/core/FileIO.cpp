@@ -124,3 +124,15 @@ bool readWholeFile(const QString &path, QByteArray *data, QString *error, qint64
         return fail(error, path, file.errorString());
     return true;
 }
+
+bool keepCopy(const QString &path, const QString &copyPath, QString *error)
+{
+    // A copy is made of what could not be read as a file of its kind, whatever its size.
+    constexpr qint64 kMaxCopySize = 256 * 1024 * 1024;
+    QByteArray data;
+    if (!readWholeFile(path, &data, error, kMaxCopySize))
+        return false;
+    const FileOwnership ownership = fileOwnership(path);
+    // Never more readable than the file itself, whatever the copy it replaces allowed.
+    return saveFile(copyPath, data, ownership, Padding::None, error);
+}

@@ -24,3 +24,7 @@ inline constexpr qint64 kMaxInputFileSize = 8 * 1024 * 1024;
 // Reads a whole regular file of at most `maxSize` bytes, links followed; a FIFO, a device or a
 // socket is refused at once. The error names the file.
 bool readWholeFile(const QString &path, QByteArray *data, QString *error, qint64 maxSize = kMaxInputFileSize);
+
+// Copies a regular file's bytes to `copyPath` (replacing it), readable by no more people than the
+// file itself.
+bool keepCopy(const QString &path, const QString &copyPath, QString *error);
