@@ -22,7 +22,6 @@ bool fail(QString *error, const QString &path, const QString &what)
     return false;
 }
 
-
 // Puts `data` at the start of an open file with one write and then cuts the file to its size.
 // A shorter content goes out padded to the earlier size, so that an interruption before the cut
 // leaves the content and blanks, never the content and the earlier file's tail.
@@ -127,7 +126,7 @@ bool readWholeFile(const QString &path, QByteArray *data, QString *error, qint64
 
 bool keepCopy(const QString &path, const QString &copyPath, QString *error)
 {
-    // A copy is made of what could not be read as a file of its kind, whatever its size.
+    // What did not read may be far larger than any file of ours; up to a point it is kept all the same.
     constexpr qint64 kMaxCopySize = 256 * 1024 * 1024;
     QByteArray data;
     if (!readWholeFile(path, &data, error, kMaxCopySize))

@@ -20,8 +20,8 @@ enum class EntryKind {
 };
 EntryKind entryKind(const QString &path);
 
-// Why what a path holds is not taken for a file, "is a symbolic link; " + `notDone` say; empty for
-// a regular file or nothing.
+// Why what stands at a path is not used as a file: "is a symbolic link; " followed by `notDone`,
+// and the like. Empty for a regular file or nothing.
 QString refusalOf(EntryKind kind, const QString &notDone);
 
 // Opens an existing regular file, following a link only when `followLink` is set. Anything but a

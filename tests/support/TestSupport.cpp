@@ -104,11 +104,12 @@ void onNextModal(std::function<void(QWidget *)> action)
     timer->setInterval(10);
     QElapsedTimer clock;
     clock.start();
-    // A test function that ended without the window leaves no watcher to act in the next one.
-    const QByteArray test = QTest::currentTestFunction();
-    QObject::connect(timer, &QTimer::timeout, [timer, action, clock, test] {
+    // A test (or row) that ended without the window leaves no watcher to act in the next one.
+    const auto currentTest = [] { return QByteArray(QTest::currentTestFunction()) + '/' + QTest::currentDataTag(); };
+    const QByteArray test = currentTest();
+    QObject::connect(timer, &QTimer::timeout, [timer, action, clock, test, currentTest] {
         QWidget *modal = QApplication::activeModalWidget();
-        const bool sameTest = test == QTest::currentTestFunction();
+        const bool sameTest = test == currentTest();
         if (modal || !sameTest || clock.elapsed() > kPatienceMs) {
             timer->stop();
             timer->deleteLater();

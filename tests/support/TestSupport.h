@@ -75,7 +75,8 @@ inline constexpr int kPatienceMs = 60000;
 QString processReport(QProcess &process);
 
 // Runs `action` on the next modal window that opens (once the event loop turns). Without one
-// within kPatienceMs, or by the end of the test function, it gives up; the former fails the test.
+// within kPatienceMs, or by the end of the test function (or row), it gives up; the former fails
+// the test.
 void onNextModal(std::function<void(QWidget *)> action);
 
 QString fixturePath(const QString &name);
