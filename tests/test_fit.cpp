@@ -399,7 +399,7 @@ void TestFit::captionsFit()
     newer.body = "VER. 9.999";
     server.setReply(newer);
     main->Timer_UpdateTimer();
-    QTRY_VERIFY(!named(main.get(), QStringLiteral("LL_Update"))->isHidden());
+    QTRY_VERIFY_WITH_TIMEOUT(!named(main.get(), QStringLiteral("LL_Update"))->isHidden(), kPatienceMs);
     fit.check(main.get(), QStringLiteral("configuration open, new version"));
 
     for (QDialog *dialog : std::initializer_list<QDialog *>{main->FNew_Project, main->FOpenConf, main->FAbout}) {
@@ -425,7 +425,7 @@ void TestFit::captionsFit()
         server.setReply(reply);
         result->hide();
         options->Btn_Check_UpdateClick();
-        QTRY_VERIFY(!result->isHidden());
+        QTRY_VERIFY_WITH_TIMEOUT(!result->isHidden(), kPatienceMs);
         fit.check(options, QStringLiteral("TS_Con_Options, check answered %1").arg(QString::fromLatin1(answer)));
     }
     options->hide();

@@ -345,7 +345,7 @@ void TestMainWindow::enterPressesNothingUnasked()
     auto *dialog = main->findChild<QDialog *>(window);
     QVERIFY(dialog);
     dialog->show();
-    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    QVERIFY(QTest::qWaitForWindowExposed(dialog, kPatienceMs));
 
     int tried = 0;
     QList<QWidget *> controls = dialog->findChildren<QWidget *>();
@@ -383,12 +383,12 @@ void TestMainWindow::titleAsTheWindowSystemShowsIt()
     QProcess server;
     server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
                         QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    QVERIFY(server.waitForStarted());
+    QVERIFY2(server.waitForStarted(kPatienceMs), qPrintable(processReport(server)));
     const auto stopServer = qScopeGuard([&] {
         server.terminate();
-        server.waitForFinished(5000);
+        server.waitForFinished(kPatienceMs);
     });
-    QVERIFY(server.waitForReadyRead(10000));
+    QVERIFY2(server.waitForReadyRead(kPatienceMs), qPrintable(processReport(server)));
     const QString display = QStringLiteral(":") + QString::fromLatin1(server.readLine().trimmed());
 
     TestWorkspace ws;
@@ -399,21 +399,21 @@ void TestMainWindow::titleAsTheWindowSystemShowsIt()
     QProcess program;
     program.setProcessEnvironment(env);
     program.start(QStringLiteral(KV_GUI_PATH), {QStringLiteral("--workspace"), ws.dir.path()});
-    QVERIFY(program.waitForStarted());
+    QVERIFY2(program.waitForStarted(kPatienceMs), qPrintable(processReport(program)));
     const auto stopProgram = qScopeGuard([&] {
         program.terminate();
-        program.waitForFinished(5000);
+        program.waitForFinished(kPatienceMs);
     });
 
     // The top-level window that carries the program's class.
     QString window;
     QElapsedTimer clock;
     clock.start();
-    while (window.isEmpty() && clock.elapsed() < 15000) {
+    while (window.isEmpty() && clock.elapsed() < kPatienceMs && program.state() == QProcess::Running) {
         QProcess list;
         list.setProcessEnvironment(env);
         list.start(xwininfo, {QStringLiteral("-root"), QStringLiteral("-children")});
-        list.waitForFinished(5000);
+        list.waitForFinished(kPatienceMs);
         for (const QString &line : QString::fromUtf8(list.readAllStandardOutput()).split(u'\n')) {
             if (line.contains(QStringLiteral("\"kv40812\"")) && line.contains(QStringLiteral("694x352")))
                 window = line.trimmed().section(u' ', 0, 0);
@@ -421,11 +421,11 @@ void TestMainWindow::titleAsTheWindowSystemShowsIt()
         if (window.isEmpty())
             QTest::qWait(100);
     }
-    QVERIFY2(!window.isEmpty(), "the main window never appeared");
+    QVERIFY2(!window.isEmpty(), qPrintable(QStringLiteral("the main window never appeared: ") + processReport(program)));
     QProcess property;
     property.setProcessEnvironment(env);
     property.start(xprop, {QStringLiteral("-id"), window, QStringLiteral("_NET_WM_NAME")});
-    QVERIFY(property.waitForFinished(5000));
+    QVERIFY2(property.waitForFinished(kPatienceMs), qPrintable(processReport(property)));
     QCOMPARE(QString::fromUtf8(property.readAllStandardOutput()).trimmed(),
              QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"Norvexa - Configurator KV40812 - Serial / Modbus Slave \""));
 }

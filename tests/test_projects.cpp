@@ -464,7 +464,7 @@ void TestProjects::openDialogFollowsKeysAndMouse()
     auto main = Create_Windows(ws.state, ws.services);
     TFOpenConf *dialog = main->FOpenConf;
     dialog->show();
-    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    QVERIFY(QTest::qWaitForWindowExposed(dialog, kPatienceMs));
     auto *list = dialog->findChild<QListWidget *>("ListBox1");
     QStringList chosen{dialog->Name_Conf};
     QTest::keyClick(list, Qt::Key_Down);

@@ -396,7 +396,7 @@ void TestSoftOptions::checkButton()
     QVERIFY(!checkButton->isEnabled());
     w.options->Btn_Check_UpdateClick(); // a second press while the first runs
     QVERIFY(result->isHidden());
-    QTRY_VERIFY(!result->isHidden());
+    QTRY_VERIFY_WITH_TIMEOUT(!result->isHidden(), kPatienceMs);
     QCOMPARE(server.requests().size(), 1);
     QCOMPARE(result->text(), shown.contains(u'%') ? shown.arg(downloadPageUrl()) : shown);
     QVERIFY(w.options->cursor().shape() != Qt::WaitCursor);

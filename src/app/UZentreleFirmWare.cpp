@@ -6,9 +6,11 @@
 #include "core/ConfigurationLock.h"
 #include "core/Constants.h"
 #include "core/Names.h"
+#include "core/FileSystem.h"
 #include "core/Paths.h"
 #include "core/TextIndex.h"
 #include "core/Workspace.h"
+#include "core/XmlLookup.h"
 #include "i18n/Language.h"
 #include "i18n/USoftOptions.h"
 #include "i18n/VersionCheck.h"
@@ -77,6 +79,8 @@ void TFZentreleFirmWare::FormCreate()
     if (!readSettings(m_state, &error)) {
         // A damaged settings file must not stop the program: say so and go on with the fall-backs.
         setSettingsFallbacks(m_state);
+        if (entryKind(settingsFilePath(m_state)) == EntryKind::File)
+            error += QStringLiteral("\n\n") + unreadableCopyNote(settingsFilePath(m_state));
         m_services.messages->generalError(this, error);
     }
 
@@ -99,9 +103,10 @@ void TFZentreleFirmWare::FormCreate()
         m_services.messages->generalError(this, error);
 
     // The settings file may have been written by anyone: a name that is no folder directly under
-    // PROJECTS ("../x") makes nothing active, as a missing folder does.
-    const QString folder = joinPath(m_state.Dir_Projects, m_state.Project_Name);
-    m_state.Project_Dir = isPlainName(m_state.Project_Name) && QFileInfo(folder).isDir() ? folder : QString();
+    // PROJECTS ("../x"), or a folder that leads out of it, makes nothing active, as a missing folder does.
+    m_state.Project_Dir = isPlainName(m_state.Project_Name) && isConfigurationFolder(m_state.Dir_Projects, m_state.Project_Name)
+                              ? joinPath(m_state.Dir_Projects, m_state.Project_Name)
+                              : QString();
 
     Set_Lang();
     Set_Files();

@@ -2,8 +2,10 @@
 
 #include "core/AppState.h"
 #include "core/ConfigurationLock.h"
+#include "core/FileSystem.h"
 #include "core/IntegerConversion.h"
 #include "core/TextIndex.h"
+#include "core/XmlLookup.h"
 #include "params/Validation.h"
 #include "widgets/Look.h"
 #include "widgets/Services.h"
@@ -58,6 +60,8 @@ TFParGen::TFParGen(AppState &state, Services &services, QWidget *parent)
 void TFParGen::FormCreate()
 {
     createControls();
+    // What the window shows before any file was read: a new configuration's values.
+    Load_Values(defaultParameterValues());
     setCaption(L_SW_Code, m_state.SW_Code);
     Collapse_Expand_Creation();
     Move_GroupBoxs();
@@ -386,11 +390,16 @@ void TFParGen::changeEvent(QEvent *event)
 void TFParGen::FormShow(QString *loadError)
 {
     ParameterValues values;
-    // A file that cannot be read shows the defaults: never what an earlier configuration left
-    // in the controls, which an OK would write into this one.
-    if (!loadParameterFile(m_state.ParGen_File, &values, loadError) && loadError->isEmpty())
-        *loadError = m_state.ParGen_File;
-    Load_Values(values);
+    if (loadParameterFile(m_state.ParGen_File, &values, loadError)) {
+        Load_Values(values);
+    } else {
+        // A file that cannot be read loads nothing: the controls keep what they showed, and OK
+        // replaces the file after keeping what it holds beside it.
+        if (loadError->isEmpty())
+            *loadError = m_state.ParGen_File;
+        if (entryKind(m_state.ParGen_File) == EntryKind::File)
+            *loadError += QStringLiteral("\n\n") + unreadableCopyNote(m_state.ParGen_File);
+    }
     Is_Change = false;
     Move_GroupBoxs();
 }

@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/Constants.h"
 #include "core/Names.h"
+#include "core/FileIO.h"
 #include "core/Paths.h"
 #include "core/TextIndex.h"
 #include "core/XmlLookup.h"
@@ -68,6 +69,12 @@ QStringList portabilityWarnings(const QString &dirProjects, const QString &name)
     return warnings;
 }
 
+bool isConfigurationFolder(const QString &dirProjects, const QString &name)
+{
+    const QString folder = joinPath(dirProjects, name);
+    return QFileInfo(folder).isDir() && isInsideFolder(folder, dirProjects);
+}
+
 void activateConfiguration(AppState &state, const QString &name)
 {
     state.Project_Name = name;
@@ -81,9 +88,7 @@ QStringList Load_Existing_Configuration(const QString &dirProjects)
     QStringList names = QDir(dirProjects).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
     // A name XML cannot hold could never be remembered in the settings file, and a name whose
     // bytes are not UTF-8 does not lead back to its folder: neither is offered.
-    names.removeIf([&](const QString &name) {
-        return !isXmlText(name) || !QFileInfo(joinPath(dirProjects, name)).isDir();
-    });
+    names.removeIf([&](const QString &name) { return !isXmlText(name) || !isConfigurationFolder(dirProjects, name); });
     sortNaturally(names);
     return names;
 }

@@ -31,11 +31,15 @@ NewConfigurationResult createConfiguration(const QString &dirProjects, const QSt
 // Messages for a warning; none when the name travels well.
 QStringList portabilityWarnings(const QString &dirProjects, const QString &name);
 
+// Whether `name` is a configuration of the workspace: its folder under `dirProjects` exists and,
+// links followed, stays inside it. A folder that leads out is never read, written or offered.
+bool isConfigurationFolder(const QString &dirProjects, const QString &name);
+
 // Makes `name` the active configuration: Project_Name, Project_Dir, ParGen_File.
 void activateConfiguration(AppState &state, const QString &name);
 
-// The folders directly under `dirProjects` (no files, no hidden folders, no name that XML
-// cannot hold or that does not lead back to its folder), in natural order.
+// The configurations directly under `dirProjects` (no files, no hidden folders, no name that XML
+// cannot hold or that does not lead back to its folder, no folder that leads out), in natural order.
 QStringList Load_Existing_Configuration(const QString &dirProjects);
 
 // Orders ignoring case, with runs of digits by their value ("Plant 2" before "Plant 10").

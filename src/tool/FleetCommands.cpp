@@ -128,7 +128,7 @@ RowWrite writeRow(const AppState &state, const PlanRow &row, const QByteArray &i
         write.what = untouched;
         return write;
     }
-    if (!writeFileAtomic(imageFilePathIn(folder), image, &write.error)) {
+    if (!saveImageFile(folder, image, &write.error)) {
         write.what = QStringLiteral("its ParGen.xml was written, its image was not");
         return write;
     }
@@ -350,19 +350,9 @@ int cmdExport(ToolContext &tool)
         configurations.append({QFileInfo(folder).fileName(), values});
     }
     const QByteArray bytes = planOf(configurations, tool.state.Text_Table, delimiter);
-    if (tool.line.has(QStringLiteral("--output"))) {
-        const QString output = tool.line.value(QStringLiteral("--output"));
-        QString error;
-        if (!writeFileAtomic(output, bytes, &error))
-            return tool.fail(kExitUsage, error);
-        tool.out << QDir::toNativeSeparators(output) << Qt::endl;
-        return kExitOk;
-    }
+    if (tool.line.has(QStringLiteral("--output")))
+        return tool.writeOutput(tool.line.value(QStringLiteral("--output")), bytes);
     // The bytes as they are, byte-order mark included.
-    tool.out.flush();
-    if (tool.out.device())
-        tool.out.device()->write(bytes);
-    else
-        tool.out << QString::fromUtf8(bytes);
+    tool.writeToStandardOutput(bytes);
     return kExitOk;
 }

@@ -56,10 +56,11 @@ int cmdImage(ToolContext &tool)
         image = tool.state.Image_Buffer.left(tool.state.Image_Length);
         warnOfBrokenRule(tool, tool.state.ParGen_File);
     }
-    const QString target = output.isEmpty() ? imageFilePath(tool.state) : output;
-    if (!writeFileAtomic(target, image, &error))
+    if (!output.isEmpty())
+        return tool.writeOutput(output, image);
+    if (!saveImageFile(tool.state.Project_Dir, image, &error))
         return tool.fail(kExitUsage, error);
-    tool.out << QDir::toNativeSeparators(target) << Qt::endl;
+    tool.out << QDir::toNativeSeparators(imageFilePath(tool.state)) << Qt::endl;
     return kExitOk;
 }
 

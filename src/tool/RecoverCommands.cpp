@@ -33,6 +33,12 @@ int configurationFolder(ToolContext &tool, const QString &name, QString *folder)
     return createNamedConfiguration(tool, name);
 }
 
+void warnOfKeptCopy(ToolContext &tool, const QString &file, const QString &kept)
+{
+    if (!kept.isEmpty())
+        tool.warn(QStringLiteral("%1 did not read as XML; what it held is kept as %2").arg(native(file), native(kept)));
+}
+
 } // namespace
 
 int cmdImport(ToolContext &tool)
@@ -61,10 +67,14 @@ int cmdImport(ToolContext &tool)
                                            .arg(native(parGen), imported.hasParameterFile ? QStringLiteral("replaces")
                                                                                           : QStringLiteral("removes")));
 
+    QString kept;
     if (!imported.hasParameterFile) {
         QFile file(parGen);
+        if (hadFile && !keepIfUnreadable(parGen, &kept, &error))
+            return tool.fail(kExitUsage, error);
         if (hadFile && !file.remove())
             return tool.fail(kExitUsage, QStringLiteral("%1: %2").arg(native(parGen), file.errorString()));
+        warnOfKeptCopy(tool, parGen, kept);
         const QString note = QStringLiteral("the image is the one composed without a parameter file");
         if (hadFile)
             tool.out << "removed " << native(parGen) << ": " << note << Qt::endl;
@@ -72,8 +82,9 @@ int cmdImport(ToolContext &tool)
             tool.out << native(folder) << ": no " << kParGenFile << ", " << note << Qt::endl;
         return kExitOk;
     }
-    if (!saveParameterFile(parGen, imported.values, &error))
+    if (!saveParameterFile(parGen, imported.values, &error, &kept))
         return tool.fail(kExitUsage, error);
+    warnOfKeptCopy(tool, parGen, kept);
     tool.out << native(parGen) << Qt::endl;
     return kExitOk;
 }

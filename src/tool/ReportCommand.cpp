@@ -50,9 +50,5 @@ int cmdReport(ToolContext &tool)
         tool.out << html;
         return kExitOk;
     }
-    QString error;
-    if (!writeFileAtomic(output, html.toUtf8(), &error))
-        return tool.fail(kExitUsage, error);
-    tool.out << QDir::toNativeSeparators(output) << Qt::endl;
-    return kExitOk;
+    return tool.writeOutput(output, html.toUtf8());
 }

@@ -4,6 +4,7 @@
 #include "core/Constants.h"
 #include "core/Names.h"
 #include "core/NearestMatch.h"
+#include "core/FileIO.h"
 #include "core/Paths.h"
 #include "core/TextIndex.h"
 #include "core/Workspace.h"
@@ -13,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
@@ -56,6 +58,8 @@ separator (./X too) is the path of a folder instead, or of a file where a comman
 reads one. new and import take names only.
 --language takes the texts of messages and of the report's sheet from one of the
 languages in LANGUAGE (NAME in any letter case; a name, not a path).
+--output - (or /dev/stdout) prints to standard output; a device or FIFO is written
+into as a shell redirection would; a file is replaced whole, a link refused.
 --workspace defaults to $KV40812_WORKSPACE, else the tool's own folder when it is
 writable, else the per-user data folder; the configurator uses the same one.
 Exit codes: 0 done, 1 refused (a rule, a name, a bad image, a plan with errors),
@@ -342,7 +346,7 @@ QString ToolContext::projectFolder(const QString &argument) const
     if (!isPlainName(argument))
         throw Refusal{state.text(Txt::ErrNameNotCreatable)};
     const QString folder = joinPath(state.Dir_Projects, argument);
-    if (!QFileInfo(folder).isDir())
+    if (!isConfigurationFolder(state.Dir_Projects, argument))
         throw UsageError{QStringLiteral("no configuration \"%1\" in %2")
                              .arg(argument, QDir::toNativeSeparators(state.Dir_Projects))};
     return folder;
@@ -362,6 +366,34 @@ bool ToolContext::loadValues(const QString &path, ParameterValues *values)
         return true;
     fail(kExitUsage, error);
     return false;
+}
+
+int ToolContext::writeOutput(const QString &output, const QByteArray &bytes)
+{
+    if (output == u"-" || output == u"/dev/stdout") {
+        writeToStandardOutput(bytes);
+        return kExitOk;
+    }
+    const QFileInfo target(output);
+    if (target.exists() && !target.isFile() && !target.isDir()) {
+        // A device or a pipe takes the bytes; replacing it by a file would break it for everyone.
+        QFile file(output);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+            return fail(kExitUsage, QDir::toNativeSeparators(output) + QStringLiteral(": ") + file.errorString());
+    } else if (QString error; !writeFileAtomic(output, bytes, &error)) {
+        return fail(kExitUsage, error);
+    }
+    out << QDir::toNativeSeparators(output) << Qt::endl;
+    return kExitOk;
+}
+
+void ToolContext::writeToStandardOutput(const QByteArray &bytes)
+{
+    out.flush();
+    if (out.device())
+        out.device()->write(bytes);
+    else
+        out << QString::fromUtf8(bytes);
 }
 
 int runTool(const QStringList &arguments, const QString &executableDir, QTextStream &out, QTextStream &err)

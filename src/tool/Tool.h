@@ -66,6 +66,13 @@ struct ToolContext {
     QString parameterFileOf(const QString &argument) const;
     // Loads as the editor does; a file that cannot be read or parsed is reported, not replaced.
     bool loadValues(const QString &path, ParameterValues *values);
+    // Puts a command's result where --output names it, and says where (on standard output, unless
+    // that is where it went): "-" and /dev/stdout are standard output, a device, a FIFO or a socket
+    // is written into as a shell redirection would, any other path is saved as a file. Returns the
+    // exit code.
+    int writeOutput(const QString &output, const QByteArray &bytes);
+    // Writes bytes to standard output as they are (a byte-order mark too).
+    void writeToStandardOutput(const QByteArray &bytes);
 };
 
 // An option a command takes, and what it does there.

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 #include <QWidget>
@@ -78,15 +79,46 @@ ParameterValues TestWorkspace::saveParameters(const QList<std::pair<Param::Id, Q
     return values;
 }
 
+QString processReport(QProcess &process)
+{
+    QString ended;
+    if (process.state() != QProcess::NotRunning)
+        ended = QStringLiteral("still running");
+    else if (process.exitStatus() == QProcess::CrashExit)
+        ended = QStringLiteral("ended by a signal (%1)").arg(process.errorString());
+    else
+        ended = QStringLiteral("exited with code %1").arg(process.exitCode());
+    // Peeked, not read: QVERIFY2 builds its message even when the check passes.
+    const QProcess::ProcessChannel channel = process.readChannel();
+    QByteArray wrote;
+    for (const QProcess::ProcessChannel each : {QProcess::StandardOutput, QProcess::StandardError}) {
+        process.setReadChannel(each);
+        wrote += process.peek(process.bytesAvailable());
+    }
+    process.setReadChannel(channel);
+    return QStringLiteral("%1 %2 %3; it wrote:\n%4")
+        .arg(process.program(), process.arguments().join(u' '), ended, QString::fromLocal8Bit(wrote));
+}
+
 void onNextModal(std::function<void(QWidget *)> action)
 {
     auto *timer = new QTimer;
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (QWidget *modal = QApplication::activeModalWidget()) {
+    QElapsedTimer clock;
+    clock.start();
+    // A test (or row) that ended without the window leaves no watcher to act in the next one.
+    const auto currentTest = [] { return QByteArray(QTest::currentTestFunction()) + '/' + QTest::currentDataTag(); };
+    const QByteArray test = currentTest();
+    QObject::connect(timer, &QTimer::timeout, [timer, action, clock, test, currentTest] {
+        QWidget *modal = QApplication::activeModalWidget();
+        const bool sameTest = test == currentTest();
+        if (modal || !sameTest || clock.elapsed() > kPatienceMs) {
             timer->stop();
             timer->deleteLater();
-            action(modal);
+            if (modal && sameTest)
+                action(modal);
+            else if (sameTest)
+                QTest::qFail("no modal window opened", __FILE__, __LINE__);
         }
     });
     timer->start();

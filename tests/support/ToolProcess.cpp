@@ -1,5 +1,8 @@
 #include "support/ToolProcess.h"
 
+#include "support/TestSupport.h"
+
+#include <QProcess>
 #include <QProcessEnvironment>
 
 std::unique_ptr<QProcess> startTool(const QStringList &arguments, const QMap<QString, QString> &environment,
@@ -19,9 +22,19 @@ std::unique_ptr<QProcess> startTool(const QStringList &arguments, const QMap<QSt
 
 Run finish(QProcess &process)
 {
-    if (!process.waitForFinished(60000))
-        qFatal("kv40812-tool did not end");
-    return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+    if (!process.waitForFinished(kPatienceMs)) {
+        const QString report = processReport(process);
+        process.kill();
+        process.waitForFinished();
+        qFatal("kv40812-tool did not end: %s", qPrintable(report));
+    }
+    Run run{process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+    if (process.exitStatus() == QProcess::CrashExit) {
+        run.code = -1;
+        qWarning("kv40812-tool %s ended by a signal; it wrote:\n%s%s", qPrintable(process.arguments().join(u' ')),
+                 run.out.constData(), qPrintable(run.err));
+    }
+    return run;
 }
 
 Run tool(const QStringList &arguments, const QMap<QString, QString> &environment, const QString &workingDirectory)
