@@ -31,6 +31,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 
@@ -167,22 +168,27 @@ int grab(const QString &out)
     SilentMessages messages;
     Services services;
     services.messages = &messages;
-    {
+    // The main window on a fresh workspace; `active` gives it an active configuration.
+    struct Start {
         QTemporaryDir dir;
-        makeWorkspace(dir.path(), false);
         AppState state;
-        state.Dir_Exe = dir.path();
-        auto main = Create_Windows(state, services);
-        main->show();
-        shoot(main.get(), QStringLiteral("main"));
+        std::unique_ptr<TFZentreleFirmWare> main;
+    };
+    const auto start = [&services](Start &s, bool active) {
+        makeWorkspace(s.dir.path(), active);
+        s.state.Dir_Exe = s.dir.path();
+        s.main = Create_Windows(s.state, services);
+        s.main->show();
+    };
+    {
+        Start idle;
+        start(idle, false);
+        shoot(idle.main.get(), QStringLiteral("main"));
     }
-    QTemporaryDir dir;
-    makeWorkspace(dir.path(), true);
-    AppState state;
-    state.Dir_Exe = dir.path();
-    auto main = Create_Windows(state, services);
-    main->show();
-    shoot(main.get(), QStringLiteral("main-active"));
+    Start active;
+    start(active, true);
+    TFZentreleFirmWare *main = active.main.get();
+    shoot(main, QStringLiteral("main-active"));
     shootDialog(main->FNew_Project, QStringLiteral("new-configuration"));
     shootDialog(main->FOpenConf, QStringLiteral("open-configuration"));
     shootDialog(main->FAbout, QStringLiteral("about"));
