@@ -277,6 +277,14 @@ void TestTool::checkVersionAsksTheWebBase()
     run = tool({"check-version"}, {{"KV40812_WEB_BASE", QStringLiteral("http://127.0.0.1:%1").arg(LocalHttpServer::closedPort())}});
     QCOMPARE(run.code, 3);
     QVERIFY2(run.out.startsWith("unknown: ") && run.out.size() > 10, run.out.constData());
+    // Without its HTTP client the tool cannot ask, and says so.
+    answer("200 OK", "VER. 9.999");
+    const qsizetype asked = server.requests().size();
+    run = tool({"check-version"}, {{"KV40812_WEB_BASE", server.base()}, {"KV40812_LIBCURL", "/nonexistent/libcurl.so.4"}});
+    QCOMPARE(run.code, 3);
+    QVERIFY2(run.out.startsWith("unknown: libcurl could not be loaded: ") && run.out.contains("/nonexistent/libcurl.so.4"),
+             run.out.constData());
+    QCOMPARE(server.requests().size(), asked); // nothing asked without the client
 }
 
 void TestTool::showPrintsWhatTheEditorLoads()

@@ -6,16 +6,19 @@
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 #include <QTest>
 
 class TestVersionCheck : public QObject {
     Q_OBJECT
 
 private slots:
+    void libcurlIsLoadedByTheFirstRequest(); // first: no request may have run before it
     void answerTable_data();
     void answerTable();
     void convVersion_data();
@@ -39,7 +42,43 @@ VersionCheckRequest requestTo(const LocalHttpServer &server)
     request.url = server.base() + QStringLiteral("/home/download/GetversionSW.asp?nomesw=KV40812");
     return request;
 }
+
+void writeInternetFlags(TestWorkspace &ws)
+{
+    ws.writeFile(QStringLiteral("Zentrel.xml"),
+                 "<C><lastinternet><enable_internet>1</enable_internet><enable_update>1</enable_update></lastinternet></C>");
+}
 } // namespace
+
+namespace {
+// Whether this process has libcurl mapped; nothing when the system cannot tell.
+std::optional<bool> curlIsLoaded()
+{
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return maps.readAll().contains("/libcurl");
+}
+} // namespace
+
+// The windows are built without libcurl; the first check loads it.
+void TestVersionCheck::libcurlIsLoadedByTheFirstRequest()
+{
+    if (!curlIsLoaded())
+        QSKIP("the process's mapped libraries cannot be read here");
+    TestWorkspace ws;
+    writeInternetFlags(ws);
+    auto main = Create_Windows(ws.state, ws.services);
+    QVERIFY(main->Timer_Update->isActive());
+    QCOMPARE(curlIsLoaded(), false);
+
+    LocalHttpServer server;
+    LocalHttpServer::Reply reply;
+    reply.body = "VER. 1.300";
+    server.setReply(reply);
+    QVERIFY(Check_Version(requestTo(server)));
+    QCOMPARE(curlIsLoaded(), true);
+}
 
 void TestVersionCheck::answerTable_data()
 {
@@ -243,12 +282,6 @@ LocalHttpServer::Reply answer(const QByteArray &body, int delayMs = 0)
     reply.body = body;
     reply.delayMs = delayMs;
     return reply;
-}
-
-void writeInternetFlags(TestWorkspace &ws)
-{
-    ws.writeFile(QStringLiteral("Zentrel.xml"),
-                 "<C><lastinternet><enable_internet>1</enable_internet><enable_update>1</enable_update></lastinternet></C>");
 }
 } // namespace
 

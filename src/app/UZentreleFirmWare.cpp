@@ -34,6 +34,7 @@
 #include <QTimer>
 
 namespace {
+constexpr QColor kSilver(192, 192, 192);
 constexpr int kFirstCheckMs = 60000;
 constexpr int kPeriodicCheckMs = 7200000;
 }
@@ -135,10 +136,7 @@ void TFZentreleFirmWare::createControls()
     Btn_Close = new StyledButton(this, QStringLiteral("Btn_Close"), QRect(632, 8, 50, 50), Picture::Close, 32);
 
     L_Begin = addLabel(this, QStringLiteral("L_Begin"), 16, 84, bold, kHeaderGrey);
-    auto *shape2 = new QFrame(this);
-    shape2->setObjectName(QStringLiteral("Shape2"));
-    shape2->setGeometry(80, 70, 348, 36);
-    shape2->setStyleSheet(QStringLiteral("QFrame#Shape2 { border: 1px solid silver; background: transparent; }"));
+    addBox(this, QStringLiteral("Shape2"), QRect(80, 70, 348, 36), kSilver);
     L_Name_Conf = addLabel(this, QStringLiteral("L_Name_Conf"), 87, 75, lookFont(), kTextGrey);
     L_Name_Conf_L2 = addLabel(this, QStringLiteral("L_Name_Conf_L2"), 87, 88, lookFont(), kTextGrey);
 
@@ -166,10 +164,7 @@ void TFZentreleFirmWare::createControls()
     connect(norvexa, &ClickableLabel::clicked, this, [this] { openUrl(homePageUrl()); });
     L_Norvexa = norvexa;
 
-    auto *shape1 = new QFrame(this);
-    shape1->setObjectName(QStringLiteral("Shape1"));
-    shape1->setGeometry(10, 251, 674, 1);
-    shape1->setStyleSheet(QStringLiteral("background-color: silver;"));
+    addLine(this, QRect(10, 251, 674, 1), kSilver)->setObjectName(QStringLiteral("Shape1"));
 
     for (StyledButton *button : {Btn_Info, Btn_Opz, Btn_Close, Btn_New, Btn_Open, Btn_Prm_Gen, Btn_CreateBin})
         connect(button, &StyledButton::clicked, this, [this, button] { Btn_Click(button); });

@@ -2,14 +2,12 @@
 
 #include "core/Comon.h"
 #include "core/Constants.h"
+#include "i18n/CurlLibrary.h"
 #include "i18n/Language.h"
 
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <curl/curl.h>
-
 #include <algorithm>
-#include <mutex>
 
 namespace {
 
@@ -42,12 +40,6 @@ size_t collectBody(char *data, size_t size, size_t count, void *user)
 int checkCancelled(void *user, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
     return static_cast<Transfer *>(user)->cancelled->load() ? 1 : 0;
-}
-
-void initialiseCurlOnce()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
 bool isDigits(QStringView text)
@@ -114,9 +106,15 @@ bool isNewerVersion(const QString &answer)
 
 QString fetchVersionAnswer(const VersionCheckRequest &request, QString *failure)
 {
-    initialiseCurlOnce();
-    CURL *curl = curl_easy_init();
+    QString notLoaded;
+    const CurlApi *curl = curlApi(&notLoaded);
     if (!curl) {
+        if (failure)
+            *failure = notLoaded;
+        return QString();
+    }
+    CURL *handle = curl->easy_init();
+    if (!handle) {
         if (failure)
             *failure = QStringLiteral("the HTTP client could not start");
         return QString();
@@ -127,36 +125,37 @@ QString fetchVersionAnswer(const VersionCheckRequest &request, QString *failure)
     transfer.cancelled = request.cancelled.get();
 
     // Our Accept replaces curl's own; no other header is added (no Expect, no cookies).
-    curl_slist *headers = curl_slist_append(nullptr, kAcceptHeader);
+    curl_slist *headers = curl->slist_append(nullptr, kAcceptHeader);
 
     const QByteArray url = request.url.toUtf8();
-    curl_easy_setopt(curl, CURLOPT_URL, url.constData());
-    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(curl, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_0));
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-    curl_easy_setopt(curl, CURLOPT_USERAGENT, kUserAgent);
-    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(curl, CURLOPT_PROXY, "");
-    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L); // runs on a worker thread
-    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, long(request.connectTimeoutMs));
-    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, long(request.totalTimeoutMs));
-    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collectBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, checkCancelled);
-    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+    const auto set = curl->easy_setopt;
+    set(handle, CURLOPT_URL, url.constData());
+    set(handle, CURLOPT_PROTOCOLS_STR, "http,https");
+    set(handle, CURLOPT_HTTPGET, 1L);
+    set(handle, CURLOPT_HTTP_VERSION, long(CURL_HTTP_VERSION_1_0));
+    set(handle, CURLOPT_HTTPHEADER, headers);
+    set(handle, CURLOPT_USERAGENT, kUserAgent);
+    set(handle, CURLOPT_FOLLOWLOCATION, 0L);
+    set(handle, CURLOPT_PROXY, "");
+    set(handle, CURLOPT_NOSIGNAL, 1L); // runs on a worker thread
+    set(handle, CURLOPT_CONNECTTIMEOUT_MS, long(request.connectTimeoutMs));
+    set(handle, CURLOPT_TIMEOUT_MS, long(request.totalTimeoutMs));
+    set(handle, CURLOPT_WRITEFUNCTION, collectBody);
+    set(handle, CURLOPT_WRITEDATA, &transfer);
+    set(handle, CURLOPT_NOPROGRESS, 0L);
+    set(handle, CURLOPT_XFERINFOFUNCTION, checkCancelled);
+    set(handle, CURLOPT_XFERINFODATA, &transfer);
 
-    const CURLcode result = curl_easy_perform(curl);
+    const CURLcode result = curl->easy_perform(handle);
     long status = 0;
-    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-    curl_slist_free_all(headers);
-    curl_easy_cleanup(curl);
+    curl->easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    curl->slist_free_all(headers);
+    curl->easy_cleanup(handle);
 
     const bool read = result == CURLE_OK || (result == CURLE_WRITE_ERROR && transfer.capped);
     if (failure) {
         if (!read)
-            *failure = QString::fromUtf8(curl_easy_strerror(result));
+            *failure = QString::fromUtf8(curl->easy_strerror(result));
         else if (status < 200 || status > 299)
             *failure = QStringLiteral("the server answered with HTTP status %1").arg(status);
         else

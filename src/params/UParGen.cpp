@@ -8,6 +8,7 @@
 #include "core/XmlLookup.h"
 #include "params/Validation.h"
 #include "widgets/Look.h"
+#include "widgets/LookStyle.h"
 #include "widgets/Services.h"
 #include "widgets/StyledButton.h"
 #include "widgets/XmlTextValidator.h"
@@ -140,9 +141,13 @@ void TFParGen::addGroupBox(const EditorGroup &def, Group *group)
     box->setObjectName(def.box());
     box->setGeometry(kGroupLeft, 0, kGroupWidth, kCollapsedHeight);
     // The caption sits on the frame line, so a collapsed group shows just its caption bar.
-    box->setStyleSheet(QStringLiteral("QGroupBox { border: 1px solid rgb(200, 197, 180); border-radius: 2px;"
-                                      " margin-top: 6px; }"
-                                      "QGroupBox::title { subcontrol-origin: margin; left: 7px; top: 0px; }"));
+    box->setStyle(lookStyle());
+    // The fields inside draw their frames from the application's plain background, not from the
+    // window's tinted one: a neutral grey.
+    QPalette plain = box->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        plain.setColor(group, QPalette::Window, QGuiApplication::palette().color(group, QPalette::Window));
+    box->setPalette(plain);
     m_captions.append({box, def.caption, -1});
     group->box = box;
     group->collapse = new QPushButton(box);
@@ -156,8 +161,7 @@ void TFParGen::addGroupBox(const EditorGroup &def, Group *group)
         button->setFlat(true);
         button->setFocusPolicy(Qt::NoFocus);
         button->setCursor(Qt::PointingHandCursor);
-        button->setStyleSheet(QStringLiteral("QPushButton { border: none; padding: 0px; }"
-                                             "QPushButton:hover { background-color: rgb(226, 238, 250); }"));
+        button->setStyle(lookStyle()); // a bare picture that lights up under the pointer
         m_captions.append({button, -1, collapse ? Txt::EditorCollapseHint : Txt::EditorExpandHint});
         connect(button, &QPushButton::clicked, this, [this, button, collapse] {
             collapse ? Btn_GB_Collapse(button) : Btn_GB_Expande(button);

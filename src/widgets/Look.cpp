@@ -101,8 +101,30 @@ QWidget *addButtonPanel(QWidget *parent, int top, int width, int height)
     auto *panel = new QWidget(parent);
     panel->setObjectName(QStringLiteral("P_Button"));
     panel->setGeometry(0, top, width, height);
-    auto *line = new QFrame(panel);
-    line->setGeometry(0, 0, width, 1);
-    line->setStyleSheet(QStringLiteral("background-color: rgb(216, 213, 196);"));
+    addLine(panel, QRect(0, 0, width, 1), QColor(216, 213, 196));
     return panel;
+}
+
+QFrame *addLine(QWidget *parent, const QRect &geometry, const QColor &colour)
+{
+    auto *line = new QFrame(parent);
+    line->setGeometry(geometry);
+    QPalette palette = line->palette();
+    palette.setColor(QPalette::Window, colour);
+    line->setPalette(palette);
+    line->setAutoFillBackground(true);
+    return line;
+}
+
+QFrame *addBox(QWidget *parent, const QString &name, const QRect &geometry, const QColor &colour)
+{
+    auto *box = new QFrame(parent);
+    box->setObjectName(name);
+    box->setGeometry(geometry);
+    box->setFrameStyle(QFrame::Box | QFrame::Plain);
+    box->setLineWidth(1);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    box->setPalette(palette);
+    return box;
 }

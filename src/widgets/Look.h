@@ -50,3 +50,9 @@ Header addHeader(QWidget *parent, int width, const QString &panelName = QStringL
 
 // A panel across the bottom that holds the command buttons.
 QWidget *addButtonPanel(QWidget *parent, int top, int width, int height = 40);
+
+// A line (or any rectangle) filled with one colour.
+QFrame *addLine(QWidget *parent, const QRect &geometry, const QColor &colour);
+
+// A one-pixel outline in one colour around an empty rectangle.
+QFrame *addBox(QWidget *parent, const QString &name, const QRect &geometry, const QColor &colour);

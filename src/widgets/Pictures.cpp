@@ -1,5 +1,6 @@
 #include "widgets/Pictures.h"
 
+#include <QHash>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -174,9 +175,7 @@ QPixmap pixelPicture(Picture picture, int size)
     return pixmap;
 }
 
-} // namespace
-
-QPixmap picturePixmap(Picture picture, int size)
+QPixmap drawPicture(Picture picture, int size)
 {
     if (picture == Picture::Collapse || picture == Picture::Expand)
         return pixelPicture(picture, size);
@@ -188,7 +187,25 @@ QPixmap picturePixmap(Picture picture, int size)
     return pixmap;
 }
 
+// Each picture is drawn once per size and process; the windows share it (on their one thread).
+const QIcon &cachedIcon(Picture picture, int size)
+{
+    static QHash<QPair<int, int>, QIcon> icons;
+    const QPair<int, int> key(int(picture), size);
+    auto it = icons.find(key);
+    if (it == icons.end())
+        it = icons.insert(key, QIcon(drawPicture(picture, size)));
+    return *it;
+}
+
+} // namespace
+
+QPixmap picturePixmap(Picture picture, int size)
+{
+    return cachedIcon(picture, size).pixmap(size, size);
+}
+
 QIcon pictureIcon(Picture picture, int size)
 {
-    return QIcon(picturePixmap(picture, size));
+    return cachedIcon(picture, size);
 }

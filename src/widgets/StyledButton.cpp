@@ -1,6 +1,7 @@
 #include "widgets/StyledButton.h"
 
 #include "widgets/Look.h"
+#include "widgets/LookStyle.h"
 
 #include <QKeyEvent>
 
@@ -22,7 +23,8 @@ StyledButton::StyledButton(QWidget *parent, const QString &name, const QRect &ge
         setIcon(pictureIcon(picture, pictureSize));
         setIconSize(QSize(pictureSize, pictureSize));
     }
-    updateStyle();
+    setCaptionLeftAligned(false);
+    setStyle(lookStyle());
 }
 
 void StyledButton::setPictureOnRight(bool right)
@@ -32,20 +34,8 @@ void StyledButton::setPictureOnRight(bool right)
 
 void StyledButton::setCaptionLeftAligned(bool left)
 {
-    m_captionLeft = left;
-    updateStyle();
-}
-
-void StyledButton::updateStyle()
-{
-    setStyleSheet(QStringLiteral(
-                      "QPushButton { background-color: rgb(252, 251, 245); border: 1px solid rgb(200, 197, 180);"
-                      " border-radius: 3px; padding: 0px 6px; color: rgb(51, 51, 51); text-align: %1; }"
-                      "QPushButton:hover { background-color: rgb(226, 238, 250); border-color: rgb(110, 160, 215); }"
-                      "QPushButton:pressed { background-color: rgb(190, 215, 242); border-color: rgb(70, 125, 190); }"
-                      "QPushButton:focus { border-color: rgb(110, 160, 215); }"
-                      "QPushButton:disabled { color: rgb(160, 160, 160); }")
-                      .arg(m_captionLeft ? QStringLiteral("left") : QStringLiteral("center")));
+    setProperty(kCommandCaption, uint(left ? Qt::AlignLeft : Qt::AlignHCenter));
+    update();
 }
 
 void StyledButton::keyPressEvent(QKeyEvent *event)

@@ -18,8 +18,4 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
-
-private:
-    void updateStyle();
-    bool m_captionLeft = false;
 };
