@@ -203,7 +203,8 @@ public:
         return false;
     }
 
-    // Every image is composed before the first write, as Update Device composes it from the file.
+    // Every image is composed before the first write, from the values the row's ParGen.xml will
+    // hold: the bytes Update Device composes from that file.
     bool composeImages()
     {
         m_images.reserve(m_checked.rows.size());
@@ -211,7 +212,7 @@ public:
             QByteArray image;
             QString error;
             const QString parGen = parameterFilePathIn(joinPath(m_tool.state.Dir_Projects, row.name));
-            if (!composeImage(parameterFileBytes(row.values), parGen, &image, &error))
+            if (!composeImage(row.values, parGen, &image, &error))
                 return stop(kExitUsage, error);
             m_images << image;
         }
