@@ -56,18 +56,14 @@ bool isWritableFolder(const QString &folder)
 
 bool writeFileAtomic(const QString &path, const QByteArray &data, QString *error)
 {
-    if (QFileInfo(path).isDir()) {
-        if (error)
-            *error = describe(path, QStringLiteral("Is a directory"));
-        return false;
-    }
+    // QSaveFile looks at what lies at the path already; only a refusal needs a second look.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         const QFileInfo existing(path);
         if (existing.isFile() && existing.isWritable() && !isWritableFolder(existing.absolutePath()))
             return writeInPlace(path, data, error);
         if (error)
-            *error = describe(path, file.errorString());
+            *error = describe(path, existing.isDir() ? QStringLiteral("Is a directory") : file.errorString());
         return false;
     }
     // Flush and check the size before commit: commit alone reports success for a write that a
