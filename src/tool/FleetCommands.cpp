@@ -124,7 +124,8 @@ RowWrite writeRow(const AppState &state, const PlanRow &row, const QByteArray &i
         }
         QDir().mkpath(joinPath(folder, kBinFolder)); // a configuration's image lives there
     }
-    if (!saveParameterFile(parGen, row.values, &write.error)) {
+    // A new folder holds nothing, and an existing file has just read under the lock.
+    if (!writeParameterFile(parGen, row.values, &write.error)) {
         write.what = untouched;
         return write;
     }
