@@ -37,6 +37,7 @@ void TestXmlReading::buildsWhatTheDomParserBuilds_data()
         << "<!DOCTYPE r [<!ENTITY e \"x&amp;y\"><!ENTITY f SYSTEM \"f.xml\">]><r>&e;&f;</r>"_ba;
     QTest::newRow("texts, CDATA and references") << "<r><k>a&amp;b&#32;<![CDATA[c]]>d</k><k> <![CDATA[e]]> </k></r>"_ba;
     QTest::newRow("text mixed with comment, instruction and element") << "<r><k>1<!--c-->2<?p?><e a='1' b=\"2\"/>3</k></r>"_ba;
+    QTest::newRow("blank CDATA beside other children") << "<!DOCTYPE r [<!ENTITY e \"x\">]><r><k>&e;<![CDATA[ ]]></k><k><![CDATA[ ]]> <![CDATA[ ]]>y</k></r>"_ba;
     QTest::newRow("line ends are normalised") << "<r>a\r\nb\rc&#xd;</r>"_ba;
     QTest::newRow("prefixes without a namespace") << "<a:r b:c='1'><a:k/></a:r>"_ba;
     QTest::newRow("non-breaking spaces only") << "<r><k>\xC2\xA0</k> \xE3\x80\x80 </r>"_ba;

@@ -34,7 +34,8 @@ private:
     struct Open {
         QDomElement element;
         bool hasChild = false;
-        QString blanks; // the texts left out so far
+        QString blanks;          // the texts left out so far
+        QStringList blankCData;  // of those, the CDATA sections, which Qt's DOM parser keeps beside other children
     };
 
     bool fail(const QString &message)
@@ -49,8 +50,13 @@ private:
 
     void append(const QDomNode &node)
     {
-        if (!m_open.isEmpty())
-            m_open.last().hasChild = true;
+        if (!m_open.isEmpty() && !m_open.last().hasChild) {
+            Open &open = m_open.last();
+            open.hasChild = true;
+            for (const QString &section : std::as_const(open.blankCData))
+                open.element.appendChild(m_doc.createCDATASection(section));
+            open.blankCData.clear();
+        }
         current().appendChild(node);
     }
 
@@ -156,7 +162,7 @@ private:
         for (const QXmlStreamAttribute &attribute : m_reader.attributes())
             element.setAttribute(attribute.qualifiedName().toString(), attribute.value().toString());
         append(element);
-        m_open.append(Open{element, false, QString()});
+        m_open.append(Open{element, false, QString(), QStringList()});
         return true;
     }
 
@@ -176,8 +182,16 @@ private:
     {
         const QStringView text = m_reader.text();
         if (text.trimmed().isEmpty()) {
-            if (!m_open.isEmpty() && !m_open.last().hasChild)
-                m_open.last().blanks += text;
+            if (m_open.isEmpty())
+                return true;
+            Open &open = m_open.last();
+            if (!open.hasChild) {
+                open.blanks += text;
+                if (m_reader.isCDATA())
+                    open.blankCData << text.toString();
+            } else if (m_reader.isCDATA()) {
+                open.element.appendChild(m_doc.createCDATASection(text.toString()));
+            }
             return true;
         }
         if (m_open.isEmpty())

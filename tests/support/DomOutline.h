@@ -4,8 +4,9 @@
 #include <QString>
 #include <QStringList>
 
-// A document's nodes as text, one line each, to compare two trees. An element whose only child is
-// a text of blanks counts as empty: the reader keeps such texts where Qt's DOM parser drops them.
+// A document's nodes as text, one line each, to compare two trees. An element whose children are
+// all texts of blanks (CDATA sections too) counts as empty: the reader keeps such texts where Qt's
+// DOM parser drops them.
 inline void outlineNode(const QDomNode &node, int depth, QStringList &lines)
 {
     for (QDomNode child = node.firstChild(); !child.isNull(); child = child.nextSibling()) {
@@ -19,8 +20,9 @@ inline void outlineNode(const QDomNode &node, int depth, QStringList &lines)
                 pairs << attributes.item(i).nodeName() + u'=' + attributes.item(i).nodeValue();
             pairs.sort();
             lines << line + u' ' + pairs.join(u' ');
-            const QDomNode only = child.firstChild();
-            const bool blanksOnly = only.isText() && only.nextSibling().isNull() && only.nodeValue().trimmed().isEmpty();
+            bool blanksOnly = true;
+            for (QDomNode inner = child.firstChild(); !inner.isNull() && blanksOnly; inner = inner.nextSibling())
+                blanksOnly = inner.isText() && inner.nodeValue().trimmed().isEmpty();
             if (!blanksOnly)
                 outlineNode(child, depth + 1, lines);
             break;
