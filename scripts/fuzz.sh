@@ -22,7 +22,7 @@ for t in ${FUZZ_ONLY:-$targets}; do
   cp -r "tests/fuzz/corpus/$t/." "$work/" 2>/dev/null || true
   log=build-fuzz/$t.log
   dict=()
-  case $t in fuzz_settings|fuzz_parameters|fuzz_image) dict=(-dict=tests/fuzz/xml.dict) ;; esac
+  case $t in fuzz_settings|fuzz_parameters|fuzz_image|fuzz_xml) dict=(-dict=tests/fuzz/xml.dict) ;; esac
   if ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
      "build-fuzz/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 \
        -artifact_prefix="$artifacts/$t-" -print_final_stats=1 "${dict[@]}" "$work" >"$log" 2>&1; then

@@ -1,7 +1,9 @@
 #include "app/UWindows.h"
 #include "app/UZentreleFirmWare.h"
 #include "core/AppState.h"
+#include "core/XmlLookup.h"
 #include "params/ConfigImage.h"
+#include "params/ParameterFile.h"
 #include "params/Parameters.h"
 #include "support/TestSupport.h"
 #include "update/UBoot.h"
@@ -9,6 +11,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QTimer>
 #include <QtEndian>
@@ -77,6 +80,71 @@ QString firstDifference(const QByteArray &actual, const QByteArray &expected)
     return QString();
 }
 
+// The values a plan or the editor would save to give the keys this file holds; the defaults
+// where it holds none.
+ParameterValues valuesOfFile(const QByteArray &file)
+{
+    ParameterValues values = defaultParameterValues();
+    QDomDocument doc;
+    QString error;
+    if (!parseXml(file, QStringLiteral("ParGen.xml"), &doc, &error))
+        qFatal("%s", qPrintable(error));
+    for (const ParameterDef &def : parameterSet())
+        values[def.id] = leafText(firstNode(doc), def.key).value_or(def.defaultValue);
+    return values;
+}
+
+// Composing from values must give what composing from the file they are saved in gives, or fail
+// where that fails; the message names the first difference and the values.
+QString valuesRouteDiffers(const ParameterValues &values)
+{
+    QByteArray fromValues;
+    QByteArray fromFile;
+    QString error;
+    const bool valuesComposed = composeImage(values, QStringLiteral("ParGen.xml"), &fromValues, &error);
+    const bool fileComposed = composeImage(parameterFileBytes(values), QStringLiteral("ParGen.xml"), &fromFile, &error);
+    QString difference;
+    if (valuesComposed != fileComposed)
+        difference = valuesComposed ? QStringLiteral("only the values compose") : QStringLiteral("only the file composes");
+    else if (valuesComposed)
+        difference = firstDifference(fromValues, fromFile);
+    if (difference.isEmpty())
+        return difference;
+    QStringList texts;
+    for (const QString &value : values)
+        texts << QString::fromLatin1(value.toUtf8().toPercentEncoding());
+    return difference + QStringLiteral(" for ") + texts.join(u'|');
+}
+
+// A text for any key: often a short exact text, so that switches and shared port blocks come in
+// every combination; now the default; now pieces that test the conversion and what the file does
+// to blanks, line ends and markup. `hostile` adds characters
+// that XML cannot hold.
+QString randomValue(QRandomGenerator &random, Param::Id id, bool hostile)
+{
+    static const QString exact[] = {"0", "1", "2", "-1", "", " ", "\r\n"};
+    static const QString pieces[] = {
+        " ", "  ", "\t", "\n", "\r", "\r\n", "\u00A0", "\u3000", "0", "1", "7", "00", "-", "+", "$", "x", "0x", "0X",
+        "Fe", "ffffffff", "80000000", "123456789", "2147483647", "2147483648", "-2147483648", "99999999999",
+        "65537", "abc", "true", "<", ">", "&", "&amp;", "]]>", "<!--", "\"", "\u00E9", "\U0001F527"};
+    static const QString nonXml[] = {"\u0001", "\u001B", "\uFFFE", "\uFFFF", QString(QChar(0xDC00)), QString(QChar(0xD800))};
+    switch (random.bounded(4)) {
+    case 0:
+    case 1:
+        return exact[random.bounded(int(std::size(exact)))];
+    case 2:
+        return parameter(id).defaultValue;
+    default:
+        break;
+    }
+    QString text;
+    for (int i = random.bounded(5); i > 0; --i) {
+        text += hostile && random.bounded(8) == 0 ? nonXml[random.bounded(int(std::size(nonXml)))]
+                                                  : pieces[random.bounded(int(std::size(pieces)))];
+    }
+    return text;
+}
+
 // Counts the showings of a dialog and closes each at once, after running `onShown`.
 class ShowWatcher : public QObject {
 public:
@@ -114,6 +182,9 @@ private slots:
     void keys();
     void baudIndex_data();
     void baudIndex();
+    void valuesComposeAsTheirFile_data();
+    void valuesComposeAsTheirFile();
+    void randomValuesComposeAsTheirFile();
     void checksumFollowsEveryByte();
     void serialisesFromAStartPosition();
     void unparsableFileIsReported();
@@ -302,6 +373,46 @@ void TestConfigImage::keys()
     const QByteArray image = composedImage(file);
     QCOMPARE(firstDifference(image.left(0x7FC), expected.left(0x7FC)), QString());
     QCOMPARE(checksumOf(image), sumBeforeChecksum(image));
+
+    // The same texts saved as a configuration's values compose alike from the values.
+    QCOMPARE(valuesRouteDiffers(valuesOfFile(file)), QString());
+}
+
+void TestConfigImage::valuesComposeAsTheirFile_data()
+{
+    QTest::addColumn<QString>("changes"); // to the defaults
+    QTest::newRow("defaults") << "";
+    // The one place where a blank text and a missing key differ: a blank parity is 0, while a
+    // missing one keeps what the serial side put on a shared block.
+    QTest::newRow("blank Modbus parity on the shared block")
+        << "Serial_Serial=0;ModbusSlave_Serial=0;Serial_Parity=2;ModbusSlave_Parity=  ";
+    QTest::newRow("line ends") << "Serial_Serial=0\r\n;Serial_DataBits=\r0;ModbusTCPSlave_En_GAT=1\r;ModbusSlave_ID_Device=\r\n";
+    QTest::newRow("markup") << "ModbusSlave_ID_Device=<5/>;Serial_End_Char=&amp;;Serial_Num_Byte=]]>;ModbusTCPSlave_IP1=<!--";
+    QTest::newRow("hexadecimal and signs")
+        << "Serial_End_Char=$FF;Serial_Num_Byte=+0x7fff;ModbusSlave_Enable_NumByteRX=1;ModbusSlave_NumByteRX=-X10";
+    QTest::newRow("too large") << "Serial_TimeOut_RX=2147483648;ModbusSlave_Start_Read=99999999999;ModbusTCPSlave_SM1=123456789";
+    QTest::newRow("non-breaking and ideographic spaces") << "Serial_Baud=\u00A0;Serial_Parity=\u30003;ModbusSlave_Parity=\u00A0";
+    QTest::newRow("a character XML cannot hold") << "ModbusSlave_ID_Device=5\u0001";
+    QTest::newRow("a lone surrogate") << QStringLiteral("ModbusSlave_ID_Device=") + QChar(0xD800);
+}
+
+void TestConfigImage::valuesComposeAsTheirFile()
+{
+    QFETCH(QString, changes);
+    QCOMPARE(valuesRouteDiffers(valuesWith(changes)), QString());
+}
+
+void TestConfigImage::randomValuesComposeAsTheirFile()
+{
+    QRandomGenerator random(40812);
+    for (int round = 0; round < 3000; ++round) {
+        ParameterValues values;
+        const bool hostile = round % 10 == 0;
+        for (int id = 0; id < Param::Count; ++id)
+            values[id] = randomValue(random, Param::Id(id), hostile);
+        const QString difference = valuesRouteDiffers(values);
+        QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("round %1: %2").arg(round).arg(difference)));
+    }
 }
 
 void TestConfigImage::baudIndex_data()

@@ -53,12 +53,13 @@ bool writeInPlace(const QString &path, const QByteArray &data, Padding padding, 
     return true;
 }
 
-bool saveFile(const QString &path, const QByteArray &data, const FileOwnership &ownership, Padding padding,
-              QString *error)
+// `kind` is what stands at `path` now.
+bool saveFile(const QString &path, EntryKind kind, const QByteArray &data, const FileOwnership &ownership,
+              Padding padding, QString *error)
 {
     // A save replaces the name, so a link would be replaced rather than followed; refusing
     // shows the engineer what stands there, and what it points at is never touched.
-    if (const QString refusal = refusalOf(entryKind(path), QStringLiteral("not written")); !refusal.isEmpty())
+    if (const QString refusal = refusalOf(kind, QStringLiteral("not written")); !refusal.isEmpty())
         return fail(error, path, refusal);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
@@ -105,7 +106,9 @@ bool isInsideFolder(const QString &path, const QString &root)
 
 bool writeFileAtomic(const QString &path, const QByteArray &data, QString *error, Padding padding)
 {
-    return saveFile(path, data, fileOwnership(path), padding, error);
+    FileOwnership ownership;
+    const EntryKind kind = entryKind(path, &ownership);
+    return saveFile(path, kind, data, ownership, padding, error);
 }
 
 bool readWholeFile(const QString &path, QByteArray *data, QString *error, qint64 maxSize)
@@ -133,5 +136,5 @@ bool keepCopy(const QString &path, const QString &copyPath, QString *error)
         return false;
     const FileOwnership ownership = fileOwnership(path);
     // Never more readable than the file itself, whatever the copy it replaces allowed.
-    return saveFile(copyPath, data, ownership, Padding::None, error);
+    return saveFile(copyPath, entryKind(copyPath), data, ownership, Padding::None, error);
 }

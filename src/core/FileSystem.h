@@ -38,6 +38,9 @@ struct FileOwnership {
 };
 FileOwnership fileOwnership(const QString &path);
 
+// entryKind and, for a regular file, fileOwnership, from one look at the path.
+EntryKind entryKind(const QString &path, FileOwnership *ownership);
+
 // Gives an open file that owner and group, as far as this process may (root may give any), and
 // that mode; what the system refuses is left as it is.
 void applyOwnership(QFileDevice &file, const FileOwnership &ownership);

@@ -77,16 +77,25 @@ bool openRegularFile(QFile &file, const QString &path, QIODevice::OpenMode mode,
     return true;
 }
 
+EntryKind entryKind(const QString &path, FileOwnership *ownership)
+{
+    *ownership = FileOwnership();
+    struct stat st {};
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
+        return EntryKind::Missing;
+    if (S_ISREG(st.st_mode)) {
+        ownership->known = true;
+        ownership->user = st.st_uid;
+        ownership->group = st.st_gid;
+        ownership->mode = st.st_mode & 07777;
+    }
+    return kindOf(st);
+}
+
 FileOwnership fileOwnership(const QString &path)
 {
     FileOwnership ownership;
-    struct stat st {};
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return ownership;
-    ownership.known = true;
-    ownership.user = st.st_uid;
-    ownership.group = st.st_gid;
-    ownership.mode = st.st_mode & 07777;
+    entryKind(path, &ownership);
     return ownership;
 }
 

@@ -40,6 +40,12 @@ FileOwnership fileOwnership(const QString &)
     return FileOwnership();
 }
 
+EntryKind entryKind(const QString &path, FileOwnership *ownership)
+{
+    *ownership = FileOwnership();
+    return entryKind(path);
+}
+
 void applyOwnership(QFileDevice &, const FileOwnership &)
 {
 }

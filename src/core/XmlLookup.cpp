@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
 #include <QList>
 #include <QXmlStreamReader>
 
@@ -14,93 +13,201 @@ namespace {
 // DOM slows to a crawl building it.
 constexpr int kMaxDepth = 64;
 
-// What the DOM parser does not keep: it drops element text that holds only blanks.
-struct Prescan {
-    bool tooDeep = false;
-    int line = 0;
-    int column = 0;
-    QHash<qsizetype, QString> textOnly; // element number in document order -> its whole text
-};
+// Builds the document from the reader's tokens as Qt's DOM parser does (its node for every
+// token, its errors), in the same pass keeping the element text it would drop: a text of
+// blanks only stays when it is all the element holds.
+class DomBuilder {
+public:
+    explicit DomBuilder(const QByteArray &data) : m_reader(data), m_doc(newXmlDocument())
+    {
+        m_reader.setNamespaceProcessing(false);
+    }
 
-Prescan prescan(const QByteArray &data)
-{
+    bool parse() { return prolog() && body(); }
+
+    QDomDocument document() const { return m_doc; }
+    const QString &message() const { return m_message; }
+    int line() const { return m_line; }
+    int column() const { return m_column; }
+
+private:
     struct Open {
-        qsizetype number;
-        QString text;
-        bool onlyText = true;
+        QDomElement element;
+        bool hasChild = false;
+        QString blanks;          // the texts left out so far
+        QStringList blankCData;  // of those, the CDATA sections, which Qt's DOM parser keeps beside other children
     };
-    Prescan result;
-    QXmlStreamReader reader(data);
-    QList<Open> open;
-    qsizetype elements = 0;
-    while (!reader.atEnd()) {
-        switch (reader.readNext()) {
-        case QXmlStreamReader::StartElement:
-            if (!open.isEmpty())
-                open.last().onlyText = false;
-            if (open.size() >= kMaxDepth) {
-                result.tooDeep = true;
-                result.line = int(reader.lineNumber());
-                result.column = int(reader.columnNumber());
-                return result;
-            }
-            open.append(Open{elements++, QString()});
-            break;
-        case QXmlStreamReader::Characters:
-            if (!open.isEmpty())
-                open.last().text += reader.text();
-            break;
-        case QXmlStreamReader::EndElement:
-            if (!open.isEmpty()) {
-                const Open element = open.takeLast();
-                if (element.onlyText && !element.text.isEmpty())
-                    result.textOnly.insert(element.number, element.text);
-            }
-            break;
-        case QXmlStreamReader::Comment:
-        case QXmlStreamReader::ProcessingInstruction:
-        case QXmlStreamReader::EntityReference:
-            if (!open.isEmpty())
-                open.last().onlyText = false;
-            break;
-        default:
-            break;
-        }
-    }
-    return result;
-}
 
-// Visits the elements of the document in document order.
-template<typename Visit>
-void forEachElement(const QDomDocument &doc, Visit visit)
-{
-    QDomElement element = doc.documentElement();
-    while (!element.isNull()) {
-        visit(element);
-        QDomElement next = element.firstChildElement();
-        while (next.isNull() && !element.isNull()) {
-            next = element.nextSiblingElement();
-            if (next.isNull()) {
-                const QDomNode parent = element.parentNode();
-                element = parent.isElement() ? parent.toElement() : QDomElement();
+    bool fail(const QString &message)
+    {
+        m_message = message;
+        m_line = int(m_reader.lineNumber());
+        m_column = int(m_reader.columnNumber());
+        return false;
+    }
+
+    QDomNode current() const { return m_open.isEmpty() ? QDomNode(m_doc) : QDomNode(m_open.last().element); }
+
+    void append(const QDomNode &node)
+    {
+        if (!m_open.isEmpty() && !m_open.last().hasChild) {
+            Open &open = m_open.last();
+            open.hasChild = true;
+            for (const QString &section : std::as_const(open.blankCData))
+                open.element.appendChild(m_doc.createCDATASection(section));
+            open.blankCData.clear();
+        }
+        current().appendChild(node);
+    }
+
+    // Comments and instructions stand wherever they come, in the prolog as in the body.
+    bool appendCommentOrInstruction()
+    {
+        if (m_reader.isComment()) {
+            append(m_doc.createComment(m_reader.text().toString()));
+        } else if (m_reader.isProcessingInstruction()) {
+            append(m_doc.createProcessingInstruction(m_reader.processingInstructionTarget().toString(),
+                                                     m_reader.processingInstructionData().toString()));
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    // The document type lives in the document itself: a new one takes the nodes before it.
+    void setDocumentType()
+    {
+        QDomDocument typed(QDomImplementation().createDocumentType(
+            m_reader.dtdName().toString(), m_reader.dtdPublicId().toString(), m_reader.dtdSystemId().toString()));
+        for (QDomNode node = m_doc.firstChild(); !node.isNull(); node = node.nextSibling())
+            typed.appendChild(typed.importNode(node, true));
+        m_doc = typed;
+    }
+
+    // Declaration, document type, comments and instructions, up to the first other token.
+    bool prolog()
+    {
+        bool typeSeen = false;
+        while (!m_reader.atEnd()) {
+            m_reader.readNext();
+            if (m_reader.hasError())
+                return fail(m_reader.errorString());
+            switch (m_reader.tokenType()) {
+            case QXmlStreamReader::StartDocument:
+                if (!m_reader.documentVersion().isEmpty())
+                    append(m_doc.createProcessingInstruction(QStringLiteral("xml"), declaration()));
+                break;
+            case QXmlStreamReader::DTD:
+                if (typeSeen)
+                    return fail(QStringLiteral("Multiple DTD sections are not allowed"));
+                typeSeen = true;
+                setDocumentType();
+                break;
+            default:
+                if (!appendCommentOrInstruction())
+                    return true;
+                break;
             }
         }
-        element = next;
+        return true;
     }
-}
 
-// Gives back the blank-only texts the DOM parser dropped.
-void restoreBlankTexts(QDomDocument &doc, const QHash<qsizetype, QString> &textOnly)
-{
-    if (textOnly.isEmpty())
-        return;
-    qsizetype number = 0;
-    forEachElement(doc, [&](QDomElement &element) {
-        const auto text = textOnly.constFind(number++);
-        if (text != textOnly.constEnd() && element.firstChild().isNull())
-            element.appendChild(doc.createTextNode(*text));
-    });
-}
+    QString declaration() const
+    {
+        QString value = QStringLiteral("version='%1'").arg(m_reader.documentVersion());
+        if (!m_reader.documentEncoding().isEmpty())
+            value += QStringLiteral(" encoding='%1'").arg(m_reader.documentEncoding());
+        if (m_reader.isStandaloneDocument())
+            value += QStringLiteral(" standalone='yes'");
+        return value;
+    }
+
+    bool body()
+    {
+        for (; !m_reader.atEnd() && !m_reader.hasError(); m_reader.readNext()) {
+            switch (m_reader.tokenType()) {
+            case QXmlStreamReader::StartElement:
+                if (!startElement())
+                    return false;
+                break;
+            case QXmlStreamReader::EndElement:
+                if (!endElement())
+                    return false;
+                break;
+            case QXmlStreamReader::Characters:
+                if (!characters())
+                    return false;
+                break;
+            case QXmlStreamReader::EntityReference:
+                append(m_doc.createEntityReference(m_reader.name().toString()));
+                break;
+            default:
+                if (!appendCommentOrInstruction())
+                    return fail(QStringLiteral("Unexpected token"));
+                break;
+            }
+        }
+        if (m_reader.hasError())
+            return fail(m_reader.errorString());
+        if (!m_open.isEmpty())
+            return fail(QStringLiteral("Tag mismatch"));
+        return true;
+    }
+
+    bool startElement()
+    {
+        if (m_open.size() >= kMaxDepth)
+            return fail(QStringLiteral("elements nested more than %1 levels deep").arg(kMaxDepth));
+        QDomElement element = m_doc.createElement(m_reader.qualifiedName().toString());
+        for (const QXmlStreamAttribute &attribute : m_reader.attributes())
+            element.setAttribute(attribute.qualifiedName().toString(), attribute.value().toString());
+        append(element);
+        m_open.append(Open{element, false, QString(), QStringList()});
+        return true;
+    }
+
+    bool endElement()
+    {
+        if (m_open.isEmpty())
+            return fail(QStringLiteral("Unexpected end element '%1'").arg(m_reader.name()));
+        const Open closed = m_open.takeLast();
+        if (!closed.hasChild && !closed.blanks.isEmpty()) {
+            QDomElement element = closed.element;
+            element.appendChild(m_doc.createTextNode(closed.blanks));
+        }
+        return true;
+    }
+
+    bool characters()
+    {
+        const QStringView text = m_reader.text();
+        if (text.trimmed().isEmpty()) {
+            if (m_open.isEmpty())
+                return true;
+            Open &open = m_open.last();
+            if (!open.hasChild) {
+                open.blanks += text;
+                if (m_reader.isCDATA())
+                    open.blankCData << text.toString();
+            } else if (m_reader.isCDATA()) {
+                open.element.appendChild(m_doc.createCDATASection(text.toString()));
+            }
+            return true;
+        }
+        if (m_open.isEmpty())
+            return fail(QStringLiteral("Error occurred while processing the element content"));
+        append(m_reader.isCDATA() ? QDomNode(m_doc.createCDATASection(text.toString()))
+                                  : QDomNode(m_doc.createTextNode(text.toString())));
+        return true;
+    }
+
+    QXmlStreamReader m_reader;
+    QDomDocument m_doc;
+    QList<Open> m_open;
+    QString m_message;
+    int m_line = 0;
+    int m_column = 0;
+};
 
 // The first name or text in the tree that XML cannot hold: where it is, and the character.
 bool findNonXmlText(const QDomNode &node, QString *where, QString *character)
@@ -142,21 +249,15 @@ QDomElement appendLeaf(QDomDocument &doc, QDomNode parent, const QString &name, 
 
 bool parseXml(const QByteArray &data, const QString &path, QDomDocument *doc, QString *error)
 {
-    QString message;
-    int line = 0;
-    int column = 0;
-    const Prescan scan = prescan(data);
-    if (scan.tooDeep) {
-        message = QStringLiteral("elements nested more than %1 levels deep").arg(kMaxDepth);
-        line = scan.line;
-        column = scan.column;
-    } else if (doc->setContent(data, &message, &line, &column)) {
-        restoreBlankTexts(*doc, scan.textOnly);
+    DomBuilder builder(data);
+    if (builder.parse()) {
+        *doc = builder.document();
         return true;
     }
     if (error) {
         *error = QStringLiteral("%1: %2 (line %3, column %4)")
-                     .arg(QDir::toNativeSeparators(path), message, QString::number(line), QString::number(column));
+                     .arg(QDir::toNativeSeparators(path), builder.message(), QString::number(builder.line()),
+                          QString::number(builder.column()));
     }
     return false;
 }

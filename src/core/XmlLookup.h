@@ -16,8 +16,9 @@ QDomElement appendElement(QDomDocument &doc, QDomNode parent, const QString &nam
 // Appends an element holding `value` as its text; an empty value gives an empty element.
 QDomElement appendLeaf(QDomDocument &doc, QDomNode parent, const QString &name, const QString &value);
 
-// Parses XML; on failure the message names the file, the line and the column. Element text
-// that holds only blanks is kept as it stands.
+// Parses XML in one pass into the tree Qt's DOM parser builds, with its errors; on failure the
+// message names the file, the line and the column. Element text that holds only blanks is kept
+// as it stands where it is all the element holds. Elements nested more than 64 deep are refused.
 bool parseXml(const QByteArray &data, const QString &path, QDomDocument *doc, QString *error);
 
 // The document's first node, whatever it is: the root element, or an XML declaration, a

@@ -7,6 +7,7 @@
 #include "core/IntegerConversion.h"
 #include "core/Paths.h"
 #include "core/XmlLookup.h"
+#include "params/ParameterFile.h"
 #include "params/Parameters.h"
 #include "params/SendType.h"
 
@@ -86,28 +87,28 @@ quint32 byteSum(const QByteArray &buffer, qint32 start)
     return sum;
 }
 
-// The keys are read one by one from the root's direct children.
+// The keys' texts; a key without one is missing or unreadable.
 class KeyReader {
 public:
-    explicit KeyReader(const QDomNode &root) : m_root(root) {}
+    explicit KeyReader(const ImageKeyTexts &texts) : m_texts(texts) {}
 
-    std::optional<QString> text(Param::Id id) const { return leafText(m_root, parameter(id).key); }
+    const std::optional<QString> &text(Param::Id id) const { return m_texts[id]; }
 
     bool isExactly(Param::Id id, QLatin1String value) const
     {
-        const std::optional<QString> t = text(id);
+        const std::optional<QString> &t = text(id);
         return t && *t == value;
     }
 
     // A missing key and a text that does not convert both take the fall-back.
     qint32 integer(Param::Id id, qint32 fallback) const
     {
-        const std::optional<QString> t = text(id);
+        const std::optional<QString> &t = text(id);
         return t ? toIntegerDef(*t, fallback) : fallback;
     }
 
 private:
-    QDomNode m_root;
+    const ImageKeyTexts &m_texts;
 };
 
 constexpr qint32 kBaudIndexFallback = 7;
@@ -241,10 +242,29 @@ void Clear_Image(Config_Image &image)
     image = Config_Image{};
 }
 
-// Each side chooses its port block first; the keys that follow go into that block.
-void Read_Image_Parameters(Config_Image &image, const QDomNode &root)
+ImageKeyTexts imageKeyTexts(const QDomNode &root)
 {
-    const KeyReader keys(root);
+    ImageKeyTexts texts;
+    for (const ParameterDef &def : parameterSet())
+        texts[def.id] = leafText(root, def.key);
+    return texts;
+}
+
+ImageKeyTexts imageKeyTexts(const ParameterValues &values)
+{
+    // The file holds every key, and gives back every text XML can hold as it was written: the
+    // writer puts a CR as a character reference, which no reader turns into an LF, and the
+    // reader keeps blank-only texts.
+    ImageKeyTexts texts;
+    for (int id = 0; id < Param::Count; ++id)
+        texts[id] = values[id];
+    return texts;
+}
+
+// Each side chooses its port block first; the keys that follow go into that block.
+void Read_Image_Parameters(Config_Image &image, const ImageKeyTexts &texts)
+{
+    const KeyReader keys(texts);
     PortBlock &serial = readSerialSide(image, keys);
     readSerialFraming(serial, keys);
     readSendType(image, keys);
@@ -289,6 +309,15 @@ QString wrongChecksumMessage(quint32 storedSum, quint32 computedSum)
     return QStringLiteral("wrong checksum: expected %1, found %2").arg(QString::number(computedSum), QString::number(storedSum));
 }
 
+namespace {
+QByteArray serialised(const Config_Image &record)
+{
+    QByteArray image(kImageSize, Qt::Uninitialized);
+    Serialise_Image(record, 0, image);
+    return image;
+}
+} // namespace
+
 bool composeImage(const std::optional<QByteArray> &parGen, const QString &parGenPath, QByteArray *image,
                   QString *error)
 {
@@ -298,10 +327,21 @@ bool composeImage(const std::optional<QByteArray> &parGen, const QString &parGen
         QDomDocument doc = newXmlDocument();
         if (!parseXml(*parGen, parGenPath, &doc, error))
             return false;
-        Read_Image_Parameters(record, firstNode(doc));
+        Read_Image_Parameters(record, imageKeyTexts(firstNode(doc)));
     }
-    image->resize(kImageSize);
-    Serialise_Image(record, 0, *image);
+    *image = serialised(record);
+    return true;
+}
+
+bool composeImage(const ParameterValues &values, const QString &parGenPath, QByteArray *image, QString *error)
+{
+    // What a text XML cannot hold turns into is the parser's business: such a set takes the file's road.
+    if (std::any_of(values.begin(), values.end(), [](const QString &value) { return !isXmlText(value); }))
+        return composeImage(parameterFileBytes(values), parGenPath, image, error);
+    Config_Image record;
+    Clear_Image(record);
+    Read_Image_Parameters(record, imageKeyTexts(values));
+    *image = serialised(record);
     return true;
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "params/ParameterFile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
+#include <array>
 #include <optional>
 
 class QDomNode;
@@ -139,9 +142,20 @@ inline bool modbusOnRS232(const Config_Image &image)
 // Every field back to its value without a parameter file.
 void Clear_Image(Config_Image &image);
 
-// Overwrites the fields that the parameter file's keys feed; `root` is the file's first node.
-// Missing keys and texts that are not integers take their own fall-backs, silently.
-void Read_Image_Parameters(Config_Image &image, const QDomNode &root);
+// The text of every key as composing reads it, by Param::Id; nothing where the key is missing
+// or holds anything but text.
+using ImageKeyTexts = std::array<std::optional<QString>, Param::Count>;
+
+// The keys under `root`, the parameter file's first node.
+ImageKeyTexts imageKeyTexts(const QDomNode &root);
+
+// The keys of the parameter file that `values` are saved in, as reading it gives them back;
+// for texts that XML can hold.
+ImageKeyTexts imageKeyTexts(const ParameterValues &values);
+
+// Overwrites the fields that the parameter file's keys feed. Missing keys and texts that are
+// not integers take their own fall-backs, silently.
+void Read_Image_Parameters(Config_Image &image, const ImageKeyTexts &keys);
 
 // Writes the 2048 bytes from `start` on (the buffer must have room) and returns start + 2048.
 qint32 Serialise_Image(const Config_Image &image, qint32 start, QByteArray &buffer);
@@ -159,6 +173,10 @@ QString wrongChecksumMessage(quint32 storedSum, quint32 computedSum);
 // file is not XML.
 bool composeImage(const std::optional<QByteArray> &parGen, const QString &parGenPath, QByteArray *image,
                   QString *error);
+
+// The image of a configuration whose parameter file is saved with `values`, composed without
+// writing and reading the file: the same bytes as composeImage(parameterFileBytes(values), ...).
+bool composeImage(const ParameterValues &values, const QString &parGenPath, QByteArray *image, QString *error);
 
 // Composes from ParGen_File into Image_Buffer / Image_Length. On failure both keep the last
 // image and the error says why.

@@ -87,3 +87,8 @@ bool saveParameterFile(const QString &path, const ParameterValues &values, QStri
 {
     return replaceXmlFile(path, parameterDocument(values), error, keptAs);
 }
+
+bool writeParameterFile(const QString &path, const ParameterValues &values, QString *error)
+{
+    return writeXmlFile(path, parameterDocument(values), error);
+}

@@ -33,3 +33,7 @@ QByteArray parameterFileBytes(const ParameterValues &values);
 // XML is kept first (replaceXmlFile); `keptAs` names that copy.
 bool saveParameterFile(const QString &path, const ParameterValues &values, QString *error,
                        QString *keptAs = nullptr);
+
+// As saveParameterFile where the caller has just read the file there as XML, or has just made
+// its folder: nothing there needs keeping, so nothing is read first.
+bool writeParameterFile(const QString &path, const ParameterValues &values, QString *error);

@@ -29,13 +29,23 @@ int messageIndex(NewConfigurationResult result)
     return Txt::ErrNameNotCreatable;
 }
 
-NewConfigurationResult newConfigurationVerdict(const QString &dirProjects, const QString &name)
+namespace {
+// The rules on the name alone, before the file system has a say.
+NewConfigurationResult nameVerdict(const QString &name)
 {
     if (name.isEmpty())
         return NewConfigurationResult::EmptyName;
     // Checked before existence: "." and ".." always exist, and "a/b" would land inside "a".
     if (!isPlainName(name))
         return NewConfigurationResult::NotCreatable;
+    return NewConfigurationResult::Created;
+}
+} // namespace
+
+NewConfigurationResult newConfigurationVerdict(const QString &dirProjects, const QString &name)
+{
+    if (const NewConfigurationResult verdict = nameVerdict(name); verdict != NewConfigurationResult::Created)
+        return verdict;
     const QFileInfo folder(joinPath(dirProjects, name));
     if (folder.isDir())
         return NewConfigurationResult::Exists;
@@ -47,11 +57,13 @@ NewConfigurationResult newConfigurationVerdict(const QString &dirProjects, const
 
 NewConfigurationResult createConfiguration(const QString &dirProjects, const QString &name)
 {
-    const NewConfigurationResult verdict = newConfigurationVerdict(dirProjects, name);
-    if (verdict != NewConfigurationResult::Created)
+    if (const NewConfigurationResult verdict = nameVerdict(name); verdict != NewConfigurationResult::Created)
         return verdict;
-    if (!QDir(dirProjects).mkdir(name))
-        return NewConfigurationResult::NotCreatable;
+    // mkdir itself refuses a name that is taken; only then is the file system asked why.
+    if (!QDir(dirProjects).mkdir(name)) {
+        const NewConfigurationResult verdict = newConfigurationVerdict(dirProjects, name);
+        return verdict == NewConfigurationResult::Created ? NewConfigurationResult::NotCreatable : verdict;
+    }
     QDir().mkpath(joinPath(joinPath(dirProjects, name), kBinFolder));
     return NewConfigurationResult::Created;
 }

@@ -124,7 +124,8 @@ RowWrite writeRow(const AppState &state, const PlanRow &row, const QByteArray &i
         }
         QDir().mkpath(joinPath(folder, kBinFolder)); // a configuration's image lives there
     }
-    if (!saveParameterFile(parGen, row.values, &write.error)) {
+    // A new folder holds nothing, and an existing file has just read under the lock.
+    if (!writeParameterFile(parGen, row.values, &write.error)) {
         write.what = untouched;
         return write;
     }
@@ -219,7 +220,8 @@ public:
         return false;
     }
 
-    // Every image is composed before the first write, as Update Device composes it from the file.
+    // Every image is composed before the first write, from the values the row's ParGen.xml will
+    // hold: the bytes Update Device composes from that file.
     bool composeImages()
     {
         m_images.reserve(m_checked.rows.size());
@@ -227,7 +229,7 @@ public:
             QByteArray image;
             QString error;
             const QString parGen = parameterFilePathIn(joinPath(m_tool.state.Dir_Projects, row.name));
-            if (!composeImage(parameterFileBytes(row.values), parGen, &image, &error))
+            if (!composeImage(row.values, parGen, &image, &error))
                 return stop(kExitUsage, error);
             m_images << image;
         }
