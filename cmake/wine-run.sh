@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Runs a program of the Windows build under Wine; CTest uses it as the cross-compiling emulator.
+#   wine-run.sh WINEPREFIX KIT_BIN PROGRAM.exe [ARG...]
+# The prefix is made on first use. Wine needs an X display ($DISPLAY) even for Qt's offscreen
+# platform: QApplication makes windows.
+set -euo pipefail
+export WINEPREFIX=$1
+kitbin=$2
+shift 2
+export WINEDEBUG=-all WINEARCH=win64
+# No prompts to install Mono or Gecko into a fresh prefix; nothing here needs them.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+fonts=$WINEPREFIX/kv40812-fonts
+if [ ! -e "$WINEPREFIX/.kv40812-ready" ]; then
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  # Tests start in parallel: one of them makes the prefix, the others wait for it.
+  exec 9>"$WINEPREFIX.lock"
+  flock 9
+  if [ ! -e "$WINEPREFIX/.kv40812-ready" ]; then
+    wineboot -i
+    wineserver -w
+    # Only DejaVu Sans, so every family the windows ask for falls back to it, as fontconfig
+    # does on Linux.
+    mkdir -p "$fonts"
+    ln -sf /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf /usr/share/fonts/truetype/dejavu/DejaVuSans-*.ttf "$fonts/"
+    touch "$WINEPREFIX/.kv40812-ready"
+  fi
+  exec 9>&-
+fi
+[ $# -gt 0 ] || exit 0
+
+# Wine's Z: drive is the Unix root.
+export WINEPATH="Z:${kitbin//\//\\}"
+# Without a console, Qt sends its messages and Qt Test's report to the debugger channel.
+export QT_FORCE_STDERR_LOGGING=1
+# Qt's offscreen platform on Windows reads the fonts of one folder, without fontconfig.
+export QT_QPA_FONTDIR=${QT_QPA_FONTDIR:-Z:$fonts}
+# Wine keeps QT_* out of a Windows program's environment and hands WINEQT_* over as QT_*.
+for name in $(compgen -e); do
+  case $name in QT_*) export "WINE$name=${!name}" ;; esac
+done
+exec wine "$@"
