@@ -40,4 +40,22 @@ export QT_QPA_FONTDIR=${QT_QPA_FONTDIR:-Z:$fonts}
 for name in $(compgen -e); do
   case $name in QT_*) export "WINE$name=${!name}" ;; esac
 done
-exec wine "$@"
+
+# The programs Wine starts for itself (services.exe, rpcss.exe, explorer.exe, ...) inherit the
+# output of the program that needed them first and outlive it, and CTest would wait for them to
+# close it. So the output goes to files, copied out while the program runs and until it ends.
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+# Made here, so that the copies never look before the program has opened them.
+: >"$out/stdout"
+: >"$out/stderr"
+wine "$@" >"$out/stdout" 2>"$out/stderr" &
+program=$!
+tail -s 0.1 -n +1 -f --pid="$program" "$out/stdout" &
+copy_out=$!
+tail -s 0.1 -n +1 -f --pid="$program" "$out/stderr" >&2 &
+copy_err=$!
+status=0
+wait "$program" || status=$?
+wait "$copy_out" "$copy_err"
+exit "$status"
