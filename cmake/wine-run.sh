@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs a program of the Windows build under Wine; CTest uses it as the cross-compiling emulator.
 #   wine-run.sh WINEPREFIX KIT_BIN PROGRAM.exe [ARG...]
-# The prefix is made on first use. Wine needs an X display ($DISPLAY) even for Qt's offscreen
-# platform: QApplication makes windows.
+# The prefix is made on first use. A program on Qt's windows platform needs an X display
+# ($DISPLAY); the offscreen ones run without one.
 set -euo pipefail
 export WINEPREFIX=$1
 kitbin=$2
