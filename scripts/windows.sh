@@ -89,6 +89,13 @@ fi
 exec 8>&-
 
 step "Configure"
+# A build folder keeps the paths of the kit it was first configured with.
+configured=$(sed -n 's/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p' "$build/CMakeCache.txt" 2>/dev/null || true)
+if [ -n "$configured" ] &&
+   [ "$(realpath -m "$configured")" != "$(realpath -m "$kit/lib/cmake/Qt6/qt.toolchain.cmake")" ]; then
+  echo "build-win64 was configured with the kit in ${configured%/bin/*}; configuring it afresh."
+  rm -rf "$build/CMakeCache.txt" "$build/CMakeFiles"
+fi
 # CTest runs each Windows test executable through Wine, in a prefix of this build's own.
 "$kit/bin/qt-cmake" -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$root/cmake/wine-run.sh;$prefix;$kit/bin" >/dev/null
