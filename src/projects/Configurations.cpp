@@ -33,7 +33,7 @@ bool isSafeConfigurationName(const QString &name)
     if (name.startsWith(u'.'))
         return false;
     // The name is written into the settings file: XML must be able to hold it.
-    return isXmlText(name) && std::none_of(name.begin(), name.end(), [](QChar c) {
+    return isXmlText(name) && systemKeepsFolderName(name) && std::none_of(name.begin(), name.end(), [](QChar c) {
         return c == u'/' || c == u'\\' || c.category() == QChar::Other_Control;
     });
 }

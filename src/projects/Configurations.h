@@ -18,8 +18,14 @@ enum class NewConfigurationResult {
 int messageIndex(NewConfigurationResult result);
 
 // A name that stays one visible folder directly under the projects folder: no separator,
-// no leading dot (hidden, and "." or ".."), no control character, nothing XML cannot hold.
+// no leading dot (hidden, and "." or ".."), no control character, nothing XML cannot hold,
+// and a folder name the system keeps as it is.
 bool isSafeConfigurationName(const QString &name);
+
+// Per system (Configurations_posix.cpp, Configurations_win.cpp): whether a folder made under
+// this name keeps it. Windows drops a final blank or dot, takes a device's name (CON, NUL, ...)
+// for the device, and refuses <>:"|?*.
+bool systemKeepsFolderName(const QString &name);
 
 // What createConfiguration would answer, without creating anything: Created when the name may
 // be created. Beyond the three rules it foresees what the file system would refuse (a file of

@@ -31,7 +31,7 @@ QString imageLine(const QString &folder, const QString &parGen)
     const QString path = imageFilePathIn(folder);
     if (!QFileInfo::exists(path))
         return QStringLiteral("not composed");
-    const QString shownPath = kBinFolder + u'/' + kImageFile;
+    const QString shownPath = joinPath(kBinFolder, kImageFile);
     QByteArray bytes;
     QString error;
     if (!readWholeFile(path, &bytes, &error))

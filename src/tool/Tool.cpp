@@ -6,6 +6,7 @@
 #include "core/Workspace.h"
 #include "i18n/Language.h"
 #include "projects/Configurations.h"
+#include "tool/StandardStreams.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -218,7 +219,7 @@ QString ToolContext::projectFolder(const QString &project) const
     if (isSafeConfigurationName(project) && QFileInfo(inWorkspace).isDir())
         return inWorkspace;
     if (QFileInfo(project).isDir())
-        return QDir(project).absolutePath();
+        return QDir::toNativeSeparators(QDir(project).absolutePath());
     throw UsageError{QStringLiteral("no configuration \"%1\" in %2 and no such folder")
                          .arg(project, QDir::toNativeSeparators(state.Dir_Projects))};
 }
@@ -261,6 +262,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     // The same per-user workspace as the configurator's, where its own folder is read-only.
     QCoreApplication::setApplicationName(QStringLiteral("kv40812"));
+    const StandardStreams streams;
     QTextStream out(stdout);
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);
