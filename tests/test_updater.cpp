@@ -1,6 +1,7 @@
 #include "app/UWindows.h"
 #include "core/AppState.h"
 #include "core/Workspace.h"
+#include "support/Processes.h"
 #include "support/TestSupport.h"
 #include "support/UpdateSupport.h"
 #include "update/Updater.h"
@@ -11,12 +12,11 @@
 #include <QLabel>
 #include <QProcess>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
-#include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <unistd.h>
 
 class TestUpdater : public QObject {
     Q_OBJECT
@@ -32,7 +32,7 @@ private slots:
 void TestUpdater::startProgramWaitsForTheUpdater()
 {
     TestWorkspace ws;
-    writeUpdater(ws, 0);
+    writeUpdater(ws.state.Dir_Exe, 0);
     ws.services.updaterWaitMs = 10000;
     auto main = Create_Windows(ws.state, ws.services);
     ws.writeFile(QStringLiteral("Ethernet_Update.xml"), "<job/>");
@@ -40,7 +40,7 @@ void TestUpdater::startProgramWaitsForTheUpdater()
     clock.start();
     QVERIFY(main->Start_Program(ws.path(QStringLiteral("Ethernet_Update.exe")), QString(), false));
     QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(updaterStarts(ws).size(), 1);
+    QCOMPARE(updaterStarts(ws.state.Dir_Exe).size(), 1);
     QVERIFY(ws.messages.shown.isEmpty());
     QVERIFY(!QApplication::overrideCursor());
 }
@@ -48,7 +48,7 @@ void TestUpdater::startProgramWaitsForTheUpdater()
 void TestUpdater::startProgramStopsWaitingAtTheLimit()
 {
     TestWorkspace ws;
-    writeUpdater(ws, 30);
+    writeUpdater(ws.state.Dir_Exe, 30);
     UpdateWindow w(ws);
     bool waitCursor = false;
     QString status;
@@ -65,13 +65,12 @@ void TestUpdater::startProgramStopsWaitingAtTheLimit()
     const qint64 elapsed = clock.elapsed();
 
     // End every updater this test started before anything can fail.
-    const QStringList starts = updaterStarts(ws);
+    const QStringList starts = updaterStarts(ws.state.Dir_Exe);
     bool stillRunning = !starts.isEmpty();
     for (const QString &start : starts) {
-        const pid_t pid = start.section(u' ', 0, 0).toInt();
-        stillRunning = stillRunning && pid > 0 && ::kill(pid, 0) == 0;
-        if (pid > 0)
-            ::kill(pid, SIGKILL);
+        const qint64 pid = start.section(u' ', 0, 0).toLongLong();
+        stillRunning = stillRunning && isProcessRunning(pid);
+        killProcess(pid);
     }
     QCOMPARE(starts.size(), 1);
     QVERIFY(stillRunning);
@@ -103,22 +102,14 @@ void TestUpdater::updaterOutlivesTheConfigurator_data()
 }
 
 // Once started, a firmware write is never cut off by this program's end: the updater has no
-// pipe to us that could break, no input from us, and a session of its own. Its output goes to
-// a log next to the job file.
+// pipe to us that could break, no input from us, and nothing of ours ends it (Probe.h). Its
+// output goes to a log next to the job file.
 void TestUpdater::updaterOutlivesTheConfigurator()
 {
     QFETCH(bool, killed);
     TestWorkspace ws;
     ws.writeFile(QStringLiteral("Ethernet_Update.log"), "the log of an earlier update\n");
-    ws.writeFile(QStringLiteral("Ethernet_Update.exe"),
-                 "#!/bin/sh\n"
-                 "here=$(dirname \"$0\")\n"
-                 "echo $$ > \"$here/updater.pid.tmp\"; mv \"$here/updater.pid.tmp\" \"$here/updater.pid\"\n"
-                 "readlink /proc/$$/fd/0 > \"$here/stdin.txt\"\n"
-                 "sleep 1\n" // the configurator ends meanwhile
-                 "i=0; while [ $i -lt 2000 ]; do echo \"writing block $i\"; echo \"warning $i\" >&2; i=$((i+1)); done\n"
-                 "echo done > \"$here/finished.txt\"\n");
-    QFile::setPermissions(ws.path(QStringLiteral("Ethernet_Update.exe")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    writeUpdater(ws.state.Dir_Exe, 1, 2000); // the configurator ends during its second
 
     // The configurator is this test program in a second process, so that it can end for real.
     QProcess configurator;
@@ -127,11 +118,9 @@ void TestUpdater::updaterOutlivesTheConfigurator()
     QVERIFY(configurator.waitForStarted());
     QVERIFY(configurator.waitForReadyRead(10000));
     QCOMPARE(configurator.readLine().trimmed(), QByteArray("limit passed"));
-    const pid_t updater = ws.readFile(QStringLiteral("updater.pid")).trimmed().toInt();
-    QVERIFY(updater > 0);
-    QCOMPARE(getsid(updater), updater);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ws.path(QStringLiteral("updater.pid"))), 10000); // started, not yet ended
     if (killed)
-        ::kill(configurator.processId(), SIGKILL);
+        configurator.kill();
     QVERIFY(configurator.waitForFinished(10000));
 
     QElapsedTimer clock;
@@ -139,8 +128,9 @@ void TestUpdater::updaterOutlivesTheConfigurator()
     while (!QFile::exists(ws.path(QStringLiteral("finished.txt"))) && clock.elapsed() < 10000)
         QTest::qWait(50);
     QVERIFY2(QFile::exists(ws.path(QStringLiteral("finished.txt"))), "the updater was cut off");
-    QCOMPARE(ws.readFile(QStringLiteral("stdin.txt")).trimmed(), QByteArray("/dev/null"));
-    const QByteArray log = ws.readFile(QStringLiteral("Ethernet_Update.log"));
+    QCOMPARE(ws.readFile(QStringLiteral("probe.txt")), QByteArray("stdin=null\nown=yes\nwindow=shown\n"));
+    // A Windows program's C runtime ends its lines with \r\n.
+    const QByteArray log = ws.readFile(QStringLiteral("Ethernet_Update.log")).replace("\r\n", "\n");
     QVERIFY(!log.contains("earlier update")); // replaced at each start
     QVERIFY(log.startsWith("writing block 0\n"));
     QVERIFY(log.contains("writing block 1999\n") && log.contains("warning 1999\n"));
@@ -163,10 +153,8 @@ int main(int argc, char *argv[])
             main->Start_Program(updaterProgramPath(state.Dir_Exe), QString(), false);
             std::puts("limit passed");
             std::fflush(stdout);
-            if (std::strcmp(argv[3], "wait") == 0) {
-                for (;;)
-                    ::pause();
-            }
+            while (std::strcmp(argv[3], "wait") == 0)
+                QThread::sleep(60);
         }
         return 0;
     }
