@@ -6,9 +6,11 @@
 #
 # Qt and libcurl for Windows come from the kit that scripts/win64-kit.sh builds from Debian's
 # source packages. It is kept outside the repository, in $KV40812_WIN64_CACHE (default
-# ~/.cache/kv40812-win64-kit). Missing there, it is unpacked from $KV40812_WIN64_KIT_DIR (default
-# ../shared/win64 beside the repository) when that folder's build-kit.sh is our recipe byte for
-# byte and its archive matches its .sha256; otherwise it is built (40-90 minutes on two cores).
+# ~/.cache/kv40812-win64-kit). Missing there, it is unpacked from a shared kit folder when that
+# folder's build-kit.sh is our recipe byte for byte and its archive matches its .sha256; otherwise
+# it is built (40-90 minutes on two cores). The shared folder is $KV40812_WIN64_KIT_DIR, else
+# ../shared/win64 beside the repository, else shared/win64 in a folder above it, else
+# /work/shared/win64: the first of these that exists.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -16,7 +18,17 @@ build=$root/build-win64
 prefix=$build/wineprefix
 recipe=$root/scripts/win64-kit.sh
 kit=${KV40812_WIN64_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/kv40812-win64-kit}
-shared=${KV40812_WIN64_KIT_DIR:-$root/../shared/win64}
+if [ -n "${KV40812_WIN64_KIT_DIR:-}" ]; then
+  shared=$KV40812_WIN64_KIT_DIR
+else
+  shared=/work/shared/win64
+  candidates=("$root/../shared/win64")
+  up=$root
+  while [ "$up" != / ]; do up=$(dirname "$up"); candidates+=("$up/shared/win64"); done
+  for candidate in "${candidates[@]}"; do
+    if [ -d "$candidate" ]; then shared=$candidate; break; fi
+  done
+fi
 jobs=$(nproc)
 
 if [ "$(id -u)" -eq 0 ]; then as_root=(); else as_root=(sudo); fi
