@@ -20,7 +20,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QTest>
 
 namespace {
@@ -77,6 +79,10 @@ private slots:
     void failedSaveKeepsTheEarlierFile();
     void saveInAFolderThatTakesNoNewFile_data();
     void saveInAFolderThatTakesNoNewFile();
+    void inPlaceSaveKilledAnywhereLeavesAFileThatReads_data();
+    void inPlaceSaveKilledAnywhereLeavesAFileThatReads();
+    void unreadableSettingsAreKeptBeforeTheyAreReplaced_data();
+    void unreadableSettingsAreKeptBeforeTheyAreReplaced();
     void writersRefuseTextXmlCannotHold_data();
     void writersRefuseTextXmlCannotHold();
 };
@@ -205,7 +211,7 @@ void TestBadInput::updaterPathWithShellCharacters()
     writeUpdater(folder, 0);
 
     ProgramLauncher launcher;
-    const ProgramLauncher::Result result = launcher.run(updaterProgramPath(folder), QString(), 10000);
+    const ProgramLauncher::Result result = launcher.run(updaterProgramPath(folder), QString(), kPatienceMs);
     QCOMPARE(result.outcome, ProgramLauncher::Outcome::Ended);
     const QStringList starts = updaterStarts(folder);
     QCOMPARE(starts.size(), 1);
@@ -286,6 +292,8 @@ void TestBadInput::failedSaveKeepsTheEarlierFile()
     const QByteArray earlier = firstGeneration(ws, write, file);
     QVERIFY(!earlier.isEmpty());
     QVERIFY(earlier.size() > 100);
+    const QString folder = QFileInfo(ws.path(file)).absolutePath();
+    const QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
 
     error.clear();
     const bool saved = writeWithSizeLimit(write, ws, 2, 100, &error);
@@ -293,8 +301,8 @@ void TestBadInput::failedSaveKeepsTheEarlierFile()
     QVERIFY(!saved);
     QVERIFY2(error.contains(QFileInfo(file).fileName()), qPrintable(error));
     QCOMPARE(ws.readFile(file), earlier);
-    const QStringList leftovers = QDir(QFileInfo(ws.path(file)).absolutePath()).entryList(QDir::Files);
-    QVERIFY2(leftovers.filter(QStringLiteral(".")).size() == leftovers.size(), qPrintable(leftovers.join(u',')));
+    // Nothing but what was there before: no temporary file left behind.
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), entries);
 }
 
 void TestBadInput::saveInAFolderThatTakesNoNewFile_data()
@@ -352,6 +360,97 @@ void TestBadInput::saveInAFolderThatTakesNoNewFile()
     QVERIFY(second != earlier || file.endsWith(u".bin"));
     QVERIFY2(write(ws, 2, &error), qPrintable(error));
     QCOMPARE(second, ws.readFile(file));
+}
+
+void TestBadInput::inPlaceSaveKilledAnywhereLeavesAFileThatReads_data()
+{
+    QTest::addColumn<QString>("call"); // the system call of the save that the signal comes at
+    QTest::addColumn<bool>("newValues");
+    QTest::newRow("at the write") << "write" << false;
+    QTest::newRow("between the write and the cut") << "ftruncate" << true;
+}
+
+// The real tool saves a shorter file in place, as an ordinary user in a folder that takes no new
+// file, and a real SIGKILL stops it at one system call of that save (strace delivers it there).
+// The file still reads, with the earlier values or the new ones, and nothing else is left.
+void TestBadInput::inPlaceSaveKilledAnywhereLeavesAFileThatReads()
+{
+    QFETCH(QString, call);
+    QFETCH(bool, newValues);
+    const QString strace = QStandardPaths::findExecutable(QStringLiteral("strace"));
+    if (strace.isEmpty())
+        QSKIP("strace is not installed");
+    TestWorkspace ws;
+    ws.useProject(QStringLiteral("P"));
+    const QString longText(300, u'9');
+    ws.saveParameters({{Param::Serial_TimeOut_RX, longText}});
+    const QString folder = ws.state.Project_Dir;
+    const QStringList entries = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+
+    QStringList arguments{"-f", "-qq", "-o", "/dev/null", "-P", ws.state.ParGen_File, "-e", "trace=" + call,
+                          "-e", "inject=" + call + ":signal=KILL"};
+    // Root writes anywhere: the tool runs as an ordinary user, who owns the workspace.
+    QString missing;
+    const QString user = ordinaryUser(ws.dir.path(), &missing);
+    if (!missing.isEmpty())
+        QSKIP(qPrintable(missing));
+    if (!user.isEmpty())
+        arguments << QStringLiteral("-u") << user;
+    arguments << QStringLiteral(KV_TOOL_PATH) << QStringLiteral("--workspace") << ws.dir.path() << QStringLiteral("set")
+              << QStringLiteral("P") << QStringLiteral("Serial_TimeOut_RX=1");
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+    QProcess traced;
+    traced.start(strace, arguments);
+    const bool ended = traced.waitForFinished(60000);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString output = QString::fromLocal8Bit(traced.readAllStandardOutput() + traced.readAllStandardError());
+    QVERIFY2(ended, qPrintable(output));
+    if (traced.exitStatus() == QProcess::NormalExit && output.contains(QStringLiteral("strace:")))
+        QSKIP(qPrintable(QStringLiteral("strace cannot trace here: ") + output));
+    QVERIFY2(traced.exitStatus() == QProcess::CrashExit, qPrintable(QStringLiteral("the save was not stopped; ") + output));
+
+    ParameterValues values;
+    QString error;
+    QVERIFY2(loadParameterFile(ws.state.ParGen_File, &values, &error), qPrintable(error));
+    QCOMPARE(values[Param::Serial_TimeOut_RX], newValues ? QStringLiteral("1") : longText);
+    QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), entries);
+}
+
+void TestBadInput::unreadableSettingsAreKeptBeforeTheyAreReplaced_data()
+{
+    QTest::addColumn<bool>("copyPossible");
+    QTest::newRow("kept") << true;
+    QTest::newRow("no copy can be made") << false;
+}
+
+// Settings that do not read are reported at start with what saving will do; at exit they are
+// replaced only once their bytes are kept beside them, or else left as they are.
+void TestBadInput::unreadableSettingsAreKeptBeforeTheyAreReplaced()
+{
+    QFETCH(bool, copyPossible);
+    TestWorkspace ws;
+    const QByteArray broken = "<Conf_Settings><lastproj>";
+    ws.writeFile(QStringLiteral("Zentrel.xml"), broken);
+    if (!copyPossible)
+        QVERIFY(QDir().mkpath(ws.path(QStringLiteral("Zentrel.xml.unreadable"))));
+    auto main = Create_Windows(ws.state, ws.services);
+    QCOMPARE(ws.messages.shown.size(), 1);
+    QVERIFY2(ws.messages.texts().first().contains(QStringLiteral("kept as Zentrel.xml.unreadable")),
+             qPrintable(ws.messages.texts().first()));
+
+    main->show();
+    main->close();
+    if (copyPossible) {
+        QCOMPARE(ws.messages.shown.size(), 1);
+        QCOMPARE(ws.readFile(QStringLiteral("Zentrel.xml.unreadable")), broken);
+        QString error;
+        QVERIFY2(readSettings(ws.state, &error), qPrintable(error));
+    } else {
+        QCOMPARE(ws.messages.shown.size(), 2);
+        QVERIFY2(ws.messages.texts().last().contains(QStringLiteral("no copy of it could be kept")),
+                 qPrintable(ws.messages.texts().last()));
+        QCOMPARE(ws.readFile(QStringLiteral("Zentrel.xml")), broken);
+    }
 }
 
 using TextWriter = std::function<bool(TestWorkspace &, const QString &text, QString *error)>;

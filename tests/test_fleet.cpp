@@ -1,6 +1,7 @@
 // The pieces of fleet commissioning: the CSV reader, the network rule, values as people write
 // them, and the plan check.
 #include "core/Csv.h"
+#include "core/NearestMatch.h"
 #include "i18n/Language.h"
 #include "params/FleetPlan.h"
 #include "params/NetworkRules.h"
@@ -14,16 +15,12 @@ Q_DECLARE_METATYPE(ParameterValues)
 
 namespace {
 
-// "2|a|b" per record: its line, then its fields; a quoted field is shown in quotes.
+// "2|a|b" per record: its line, then its fields.
 QStringList describe(const CsvTable &table)
 {
     QStringList out;
-    for (const CsvRecord &record : table.records) {
-        QStringList fields{QString::number(record.line)};
-        for (qsizetype i = 0; i < record.fields.size(); ++i)
-            fields << (record.quoted.at(i) ? u'"' + record.fields.at(i) + u'"' : record.fields.at(i));
-        out << fields.join(u'|');
-    }
+    for (const CsvRecord &record : table.records)
+        out << (QStringList{QString::number(record.line)} + record.fields).join(u'|');
     return out;
 }
 
@@ -71,6 +68,13 @@ private slots:
     void csvRefuses_data();
     void csvRefuses();
     void csvWritesWhatItReads();
+    void csvFallsBackToWindows1252();
+
+    void slipsFindTheirWord_data();
+    void slipsFindTheirWord();
+
+    void cellsNoSpreadsheetRuns_data();
+    void cellsNoSpreadsheetRuns();
 
     void networkWarnings_data();
     void networkWarnings();
@@ -94,14 +98,14 @@ void TestFleet::csvReads_data()
     QTest::newRow("byte-order mark") << QByteArray("\xEF\xBB\xBFName;X\nA;\xC3\xA9") << ";"
                                      << QStringList{"1|Name|X", QStringLiteral("2|A|\u00E9")};
     QTest::newRow("doubled quotes, delimiters in quotes")
-        << QByteArray("Name,V\n\"a \"\"b\"\", c\",\"x;y\"\n") << "," << QStringList{"1|Name|V", "2|\"a \"b\", c\"|\"x;y\""};
+        << QByteArray("Name,V\n\"a \"\"b\"\", c\",\"x;y\"\n") << "," << QStringList{"1|Name|V", "2|a \"b\", c|x;y"};
     QTest::newRow("line break in quotes moves the line count")
         << QByteArray("Name,V\r\n\"two\r\nlines\",1\r\nC,2\r\n") << ","
-        << QStringList{"1|Name|V", "2|\"two\r\nlines\"|1", "4|C|2"};
-    QTest::newRow("blank lines skipped, a quoted empty line kept")
-        << QByteArray("\n\nName\n\n\r\nA\n\"\"\n") << "," << QStringList{"3|Name", "6|A", "7|\"\""};
-    QTest::newRow("empty and quoted empty fields") << QByteArray("a,,\"\",b") << ","
-                                                  << QStringList{"1|a||\"\"|b"};
+        << QStringList{"1|Name|V", "2|two\r\nlines|1", "4|C|2"};
+    QTest::newRow("blank lines skipped, a quoted empty line is a record")
+        << QByteArray("\n\nName\n\n\r\nA\n\"\"\n") << "," << QStringList{"3|Name", "6|A", "7|"};
+    QTest::newRow("a quoted empty field is an empty field") << QByteArray("a,,\"\",b,\"\"\"\"\"\"") << ","
+                                                            << QStringList{"1|a|||b|\"\""};
     QTest::newRow("semicolons win over commas in the header")
         << QByteArray("Name;A;B\nx,y;1;2\n") << ";" << QStringList{"1|Name|A|B", "2|x,y|1|2"};
     QTest::newRow("one column: data commas do not decide")
@@ -112,9 +116,9 @@ void TestFleet::csvReads_data()
     // The delimiter is found the way the fields are read: a quote inside a field opens nothing.
     QTest::newRow("quote inside a header field, semicolons")
         << QByteArray("Size 5\";Name;Hall\n1\";\"x;y\";3\n") << ";"
-        << QStringList{"1|Size 5\"|Name|Hall", "2|1\"|\"x;y\"|3"};
+        << QStringList{"1|Size 5\"|Name|Hall", "2|1\"|x;y|3"};
     QTest::newRow("doubled quote in a quoted header field")
-        << QByteArray("\"a\"\";b\",c\n1,2\n") << "," << QStringList{"1|\"a\";b\"|c", "2|1|2"};
+        << QByteArray("\"a\"\";b\",c\n1,2\n") << "," << QStringList{"1|a\";b|c", "2|1|2"};
     QTest::newRow("nothing") << QByteArray() << "," << QStringList{};
 }
 
@@ -137,7 +141,6 @@ void TestFleet::csvRefuses_data()
     QTest::addColumn<QString>("message");
     QTest::newRow("quote never closed") << QByteArray("Name\nA\n\"B\nC\n") << 3 << "does not end";
     QTest::newRow("text after a closing quote") << QByteArray("Name\n\"A\"x\n") << 2 << "after the closing quote";
-    QTest::newRow("Windows-1252, not UTF-8") << QByteArray("Name\nA\nCaf\xE9\n") << 3 << "not UTF-8";
 }
 
 void TestFleet::csvRefuses()
@@ -158,7 +161,7 @@ void TestFleet::csvWritesWhatItReads()
                              QStringLiteral("Z\u00FCrich \u6771")};
     const QString record = csvRecord(fields);
     QVERIFY(record.endsWith(QStringLiteral("\r\n")));
-    QVERIFY(record.startsWith(QStringLiteral("plain,\"\",\" lead\"")));
+    QVERIFY(record.startsWith(QStringLiteral("plain,,\" lead\"")));
     CsvTable table;
     CsvError error;
     QVERIFY(readCsv((record + record).toUtf8(), &table, &error));
@@ -171,6 +174,71 @@ void TestFleet::csvWritesWhatItReads()
     QVERIFY(readCsv(csvRecord(header, u';').toUtf8(), &table, &error));
     QCOMPARE(table.delimiter, QChar(u';'));
     QCOMPARE(table.records.at(0).fields, header);
+}
+
+void TestFleet::csvFallsBackToWindows1252()
+{
+    CsvTable table;
+    CsvError error;
+    QVERIFY(readCsv("Name;Note\r\nA;ok\r\nCaf\xE9;\x80 5\r\n", &table, &error));
+    QCOMPARE(table.notUtf8Line, 3);
+    QCOMPARE(describe(table), (QStringList{"1|Name|Note", "2|A|ok", QStringLiteral("3|Caf\u00E9|\u20AC 5")}));
+    // A byte-order mark before text that is not UTF-8 after all is no part of the first cell.
+    QVERIFY(readCsv("\xEF\xBB\xBFName\nCaf\xE9\n", &table, &error));
+    QCOMPARE(describe(table), (QStringList{"1|Name", QStringLiteral("2|Caf\u00E9")}));
+    QVERIFY(readCsv(QStringLiteral("Name\nCaf\u00E9\n").toUtf8(), &table, &error));
+    QCOMPARE(table.notUtf8Line, 0);
+}
+
+void TestFleet::slipsFindTheirWord_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QStringList>("nearest");
+    QTest::newRow("one letter too many") << "sett" << QStringList{"set"};
+    QTest::newRow("two letters swapped") << "lsit" << QStringList{"list"};
+    QTest::newRow("one letter missing, other case") << "serial_bad" << QStringList{"Serial_Baud"};
+    QTest::newRow("two edits in a long word") << "Serail_Baudd" << QStringList{"Serial_Baud"};
+    QTest::newRow("several as near") << "ModbusTCPSlave_IP"
+                                     << QStringList{"ModbusTCPSlave_IP1", "ModbusTCPSlave_IP2", "ModbusTCPSlave_IP3",
+                                                    "ModbusTCPSlave_IP4"};
+    QTest::newRow("a short word allows one edit") << "sxx" << QStringList{};
+    QTest::newRow("a plant's own column") << "Remarks" << QStringList{};
+}
+
+void TestFleet::slipsFindTheirWord()
+{
+    QFETCH(QString, word);
+    QFETCH(QStringList, nearest);
+    const QStringList known = QStringList{"set", "list", "show", "new"} + parameterKeys();
+    QCOMPARE(nearestMatches(word, known), nearest);
+}
+
+void TestFleet::cellsNoSpreadsheetRuns_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("cell");
+    QTest::newRow("equals") << "=1+2" << "'=1+2";
+    QTest::newRow("plus") << "+1" << "'+1";
+    QTest::newRow("minus, as a number") << "-1" << "'-1";
+    QTest::newRow("at") << "@SUM(A1)" << "'@SUM(A1)";
+    QTest::newRow("tab") << "\t=1" << "'\t=1";
+    QTest::newRow("carriage return") << "\r=1" << "'\r=1";
+    QTest::newRow("an apostrophe before a formula") << "'=1" << "''=1";
+    QTest::newRow("apostrophes before a formula") << "''-1" << "'''-1";
+    QTest::newRow("an apostrophe before a text") << "'x" << "''x";
+    QTest::newRow("a lone apostrophe") << "'" << "''";
+    QTest::newRow("two quote marks") << "\"\"" << "'\"\"";
+    QTest::newRow("a formula character later") << "a=b" << "a=b";
+    QTest::newRow("empty") << "" << "\"\"";
+}
+
+void TestFleet::cellsNoSpreadsheetRuns()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, cell);
+    QCOMPARE(planCell(text), cell);
+    QCOMPARE(planCellValue(cell), text);
+    QVERIFY(!startsLikeFormula(cell));
 }
 
 void TestFleet::networkWarnings_data()
@@ -215,7 +283,7 @@ void TestFleet::networkWarnings()
     QFETCH(ParameterValues, values);
     QFETCH(QStringList, keys);
     QFETCH(QString, message);
-    const QList<NetworkWarning> warnings = ::networkWarnings(values);
+    const QList<NetworkWarning> warnings = ::networkWarnings(values, englishTexts());
     QStringList found;
     for (const NetworkWarning &w : warnings)
         found << w.key;
@@ -274,11 +342,25 @@ void TestFleet::planProblems_data()
     // The workspace holds "Old" at 10.0.0.1 and "Kept" at 10.0.0.2 (see planProblems).
     QTest::newRow("a clean plan") << QByteArray("Name,ModbusTCPSlave_IP1,ModbusTCPSlave_IP4\nA,10,11\nOld,,12\n")
                                   << QStringList{} << QStringList{"A", "Old"};
-    QTest::newRow("header faults") << QByteArray("Serial_Baud,Foo,Serial_Baud\n")
-                                   << QStringList{"1: Foo: unknown column (the columns are Name and the keys of ParGen.xml)",
-                                                  "1: Serial_Baud: the column appears twice",
+    QTest::newRow("header faults") << QByteArray("Serial_Baud,Serial_Bad,SERIAL_BAUD\n")
+                                   << QStringList{"1: Serial_Bad: unknown column; did you mean \"Serial_Baud\"?",
+                                                  "1: SERIAL_BAUD: the column appears twice",
                                                   "1: Name: the plan has no Name column"}
                                    << QStringList{};
+    // A plant's sheet: keys in its own letter case, columns of its own, rows of remarks alone.
+    QTest::newRow("columns of the plant's own are left out")
+        << QByteArray("NAME,Remarks,serial_baud,Cabinet,ModbusTCPSlave_IP4\nA,spare unit,9600,C7,21\n,Hall 2,,,\nB,,,,22\n")
+        << QStringList{"1: warning: the column \"Remarks\" is no parameter key; it is left out",
+                       "1: warning: the column \"Cabinet\" is no parameter key; it is left out"}
+        << QStringList{"A", "B"};
+    QTest::newRow("a name with a blank at its start is written as given")
+        << QByteArray("Name,ModbusTCPSlave_IP4\n\" Line 4\",21\n")
+        << QStringList{"2: warning: the name \" Line 4\" begins or ends with a blank; it is written as given"}
+        << QStringList{" Line 4"};
+    QTest::newRow("Windows-1252")
+        << QByteArray("Name,ModbusTCPSlave_IP4\nA,21\nCaf\xE9,22\n")
+        << QStringList{"3: warning: this line is not UTF-8: the plan is read as Windows-1252"}
+        << QStringList{"A", QStringLiteral("Caf\u00E9")};
     QTest::newRow("an empty plan") << QByteArray("\n\n") << QStringList{"1: Name: the plan has no Name column"}
                                    << QStringList{};
     // What the file system would refuse is foreseen: a file of that name, a name too long.
@@ -293,6 +375,27 @@ void TestFleet::planProblems_data()
         << QStringList{"3: Name: \"LINE\" names the same configuration as line 2",
                        "4: Name: \"old\" differs from the configuration \"Old\" only in letter case"}
         << QStringList{"Line"};
+    // Windows and macOS take these for one folder; a value is never read as a placeholder.
+    QTest::newRow("names collide in normalisation and trailing blanks or dots")
+        << QStringLiteral("Name,ModbusTCPSlave_IP4\nCaf\u00E9,21\nCafe\u0301,22\nOld.,23\nOLD .,24\nunit%2,25\n"
+                          "Unit%2,26\n")
+               .toUtf8()
+        << QStringList{QStringLiteral("3: Name: \"Cafe\u0301\" names the same configuration as line 2"),
+                       "4: Name: \"Old.\" differs from the configuration \"Old\" only in trailing blanks or dots",
+                       "5: Name: \"OLD .\" differs from the configuration \"Old\" only in letter case and trailing "
+                       "blanks or dots",
+                       "5: Name: \"OLD .\" names the same configuration as line 4",
+                       "7: Name: \"Unit%2\" names the same configuration as line 6"}
+        << QStringList{QStringLiteral("Caf\u00E9"), "unit%2"};
+    QTest::newRow("a new name Windows cannot hold")
+        << QByteArray("Name,ModbusTCPSlave_IP4\nCON,21\nlpt1.txt,22\nCom9 .log,23\nNUL.,24\nLine ,25\nCONSOLE,26\n"
+                      "COM10,27\n")
+        << QStringList{"2: Name: Windows cannot hold the name \"CON\" (a device name Windows reserves)",
+                       "3: Name: Windows cannot hold the name \"lpt1.txt\" (a device name Windows reserves)",
+                       "4: Name: Windows cannot hold the name \"Com9 .log\" (a device name Windows reserves)",
+                       "5: Name: Windows cannot hold the name \"NUL.\" (it ends in a dot or a blank)",
+                       "6: Name: Windows cannot hold the name \"Line \" (it ends in a dot or a blank)"}
+        << QStringList{"CONSOLE", "COM10"};
     QTest::newRow("values that are no item or flag, every one reported")
         << QByteArray("Name,Serial_Baud,ModbusTCPSlave_En_GAT,ModbusTCPSlave_IP4\nA,9601,yes,21\n")
         << QStringList{"2: Serial_Baud: \"9601\" is none of the items: 0 (1200), 1 (2400), 2 (4800), 3 (9600), "
@@ -302,8 +405,8 @@ void TestFleet::planProblems_data()
     QTest::newRow("a refused value leaves the address checks standing")
         << QByteArray("Name,Serial_Parity,ModbusTCPSlave_IP4\nA,mark,21\nB,,21\n")
         << QStringList{"2: Serial_Parity: \"mark\" is none of the items: 0 (NONE), 1 (ODD), 2 (EVEN)",
-                       "3: ModbusTCPSlave_IP1: 192.168.0.21 is also the address of line 2"}
-        << QStringList{};
+                       "3: warning: 192.168.0.21 is also the address of line 2"}
+        << QStringList{"B"};
     QTest::newRow("the first broken rule of the resulting set")
         << QByteArray("Name;ModbusSlave_ID_Device;ModbusTCPSlave_IP1;ModbusTCPSlave_IP4\nA;0;300;21\n"
                       "B;;;22\nOld;;;\n")
@@ -313,16 +416,17 @@ void TestFleet::planProblems_data()
         << QByteArray("Name,Serial_Serial,ModbusSlave_Serial,ModbusTCPSlave_IP4\nA,RS232,rs232,21\n")
         << QStringList{"2: Serial_Serial: Error Serial!! Serial cannot be RS232 in both Serial and Modbus Slave"}
         << QStringList{};
+    // Identical machines on networks of their own share an address: a warning, not an error.
     QTest::newRow("one address twice, numbers compared as numbers")
         << QByteArray("Name,ModbusTCPSlave_IP3,ModbusTCPSlave_IP4\nA,0,21\nB,000,$15\n")
-        << QStringList{"3: ModbusTCPSlave_IP1: 192.168.0.21 is also the address of line 2"} << QStringList{"A"};
+        << QStringList{"3: warning: 192.168.0.21 is also the address of line 2"} << QStringList{"A", "B"};
     QTest::newRow("new configurations share the default address")
-        << QByteArray("Name\nA\nB\n") << QStringList{"3: ModbusTCPSlave_IP1: 192.168.0.10 is also the address of line 2"}
-        << QStringList{"A"};
+        << QByteArray("Name\nA\nB\n") << QStringList{"3: warning: 192.168.0.10 is also the address of line 2"}
+        << QStringList{"A", "B"};
     QTest::newRow("the address of a configuration the plan leaves alone")
         << QByteArray("Name,ModbusTCPSlave_IP1,ModbusTCPSlave_IP2,ModbusTCPSlave_IP4\nA,10,0,2\nB,10,0,1\nOld,,,9\n")
-        << QStringList{"2: ModbusTCPSlave_IP1: 10.0.0.2 is already the address of configuration \"Kept\""}
-        << QStringList{"B", "Old"};
+        << QStringList{"2: warning: 10.0.0.2 is already the address of configuration \"Kept\""}
+        << QStringList{"A", "B", "Old"};
     QTest::newRow("warnings do not stop a row")
         << QByteArray("Name,ModbusTCPSlave_IP4,ModbusTCPSlave_SM3\nA,255,\nB,22,253\n")
         << QStringList{"2: warning: the address 192.168.0.255 is the broadcast address of its subnet 192.168.0.0/24",
@@ -370,15 +474,18 @@ void TestFleet::planRowsResultFromTheStoredValues()
     workspace.refusalOfNewName = [](const QString &) { return -1; };
     CsvTable table;
     CsvError error;
-    QVERIFY(readCsv("Name,Serial_Parity,Serial_Send_Type,Serial_End_Char,ModbusTCPSlave_IP4\n"
-                    "Old,odd,,,\n"
-                    "New,,1,\"\",9\n",
+    // Empty cells, quoted or not, keep the value; "" (two quote marks, quoted as """""") is the
+    // empty text; a leading apostrophe is dropped.
+    QVERIFY(readCsv("Name,Serial_Parity,Serial_Send_Type,Serial_End_Char,Serial_TimeOut_RX,ModbusTCPSlave_IP4\n"
+                    "\"Old\",\"odd\",\"\",\"\",\"\",\"\"\n"
+                    "New,,1,\"\"\"\"\"\",'5,9\n"
+                    "'Other,,,,'\"\",8\n",
                     &table, &error));
     const CheckedPlan checked = checkPlan(table, workspace, englishTexts());
     // The unreadable configuration is not touched, so its address is merely unknown.
     QCOMPARE(describe(checked.problems),
              QStringList{"0: warning: the address of configuration \"Broken\" is not known: ParGen.xml: not XML"});
-    QCOMPARE(checked.rows.size(), 2);
+    QCOMPARE(checked.rows.size(), 3);
 
     ParameterValues old = stored;
     old[Param::Serial_Parity] = QStringLiteral("1");
@@ -387,11 +494,18 @@ void TestFleet::planRowsResultFromTheStoredValues()
 
     ParameterValues created = defaultParameterValues();
     created[Param::Serial_Send_Type] = QStringLiteral("1");
-    created[Param::Serial_End_Char] = QString(); // "" in quotes is the empty text
+    created[Param::Serial_End_Char] = QString();
+    created[Param::Serial_TimeOut_RX] = QStringLiteral("5");
     created[Param::ModbusTCPSlave_IP4] = QStringLiteral("9");
     QVERIFY(!checked.rows.at(1).exists);
     QCOMPARE(checked.rows.at(1).line, 3);
     QCOMPARE(checked.rows.at(1).values, created);
+
+    ParameterValues other = defaultParameterValues();
+    other[Param::Serial_TimeOut_RX] = QStringLiteral("\"\"");
+    other[Param::ModbusTCPSlave_IP4] = QStringLiteral("8");
+    QCOMPARE(checked.rows.at(2).name, QStringLiteral("Other"));
+    QCOMPARE(checked.rows.at(2).values, other);
 
     // A row that names the unreadable configuration cannot build on its values.
     QVERIFY(readCsv("Name\nBroken\n", &table, &error));

@@ -20,6 +20,8 @@ private slots:
     void loadFallsBackToEnglish();
     void switchStartsAgainFromEnglish();
     void unreadableFileKeepsBuiltinTexts();
+    void valuesFillTheirPlaces_data();
+    void valuesFillTheirPlaces();
 };
 
 void TestLanguage::builtinTable()
@@ -95,6 +97,7 @@ void TestLanguage::encodingsGiveTheSameTexts_data()
     QTest::addColumn<QByteArray>("bytes");
     const QString text = QStringLiteral("header line\r\nSTR12 = Caf\u00e9 \u20ac\r\nSTR306 = \u00b6 / \u00b6\r\n");
     QTest::newRow("utf-8 with mark") << QByteArray("\xEF\xBB\xBF") + text.toUtf8();
+    QTest::newRow("utf-8 without mark") << text.toUtf8();
     QByteArray cp1252 = "header line\r\nSTR12 = Caf\xE9 \x80\r\nSTR306 = \xB6 / \xB6\r\n";
     QTest::newRow("windows-1252") << cp1252;
     QByteArray le("\xFF\xFE", 2);
@@ -200,6 +203,26 @@ void TestLanguage::unreadableFileKeepsBuiltinTexts()
     QVERIFY(!Read_Lang_File(table, ws.path(QStringLiteral("LANGUAGE/missing.lng")), &error));
     QVERIFY(error.contains(QStringLiteral("missing.lng")));
     QCOMPARE(table.text(12), QStringLiteral("Information"));
+}
+
+void TestLanguage::valuesFillTheirPlaces_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("filled");
+    QTest::newRow("in order") << "%1 of %2" << QStringList{"a", "b"} << "a of b";
+    QTest::newRow("a translation turns them round") << "%2 von %1" << QStringList{"a", "b"} << "b von a";
+    QTest::newRow("a value that looks like a place stays") << "name %1, %2" << QStringList{"%2", "x"} << "name %2, x";
+    QTest::newRow("a lost place is appended") << "checksum" << QStringList{"17"} << "checksum 17";
+    QTest::newRow("a place without value stays") << "100%, %3" << QStringList{"a"} << "100%, %3 a";
+}
+
+void TestLanguage::valuesFillTheirPlaces()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, args);
+    QFETCH(QString, filled);
+    QCOMPARE(fillText(text, args), filled);
 }
 
 QTEST_GUILESS_MAIN(TestLanguage)

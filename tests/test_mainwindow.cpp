@@ -2,6 +2,7 @@
 #include "app/UWindows.h"
 #include "app/UZentreleFirmWare.h"
 #include "core/AppState.h"
+#include "core/ConfigurationLock.h"
 #include "core/Workspace.h"
 #include "support/TestSupport.h"
 
@@ -31,6 +32,8 @@ private slots:
     void restoresActiveConfiguration();
     void blankNamedConfigurationSurvivesARestart();
     void languageFileSetsTextsAtStart();
+    void settingsNamesStayInTheWorkspace();
+    void updateDeviceWhileAnotherRunWritesWritesNothing();
     void brokenSettingsFileIsReportedAndStartGoesOn();
     void unwritableSettingsStillCloses();
     void timerFollowsTheFlags();
@@ -220,6 +223,55 @@ void TestMainWindow::languageFileSetsTextsAtStart()
     QCOMPARE(main->findChild<QPushButton *>("Btn_Open")->text(), QStringLiteral("Open Configuration"));
 }
 
+// Anyone may have written the settings file: its names lead to nothing outside PROJECTS and
+// LANGUAGE, and are kept as they were, as a missing folder's name is.
+void TestMainWindow::settingsNamesStayInTheWorkspace()
+{
+    TestWorkspace ws;
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("Outside/bin"))));
+    ws.writeFile(QStringLiteral("Outside.lng"), "STR0 = Draussen\n");
+    ws.writeFile(QStringLiteral("Zentrel.xml"), "<Conf_Settings><lastproj><projectname>../Outside</projectname></lastproj>"
+                                                "<lastlang><language>../Outside</language></lastlang></Conf_Settings>");
+    auto main = Create_Windows(ws.state, ws.services);
+    QVERIFY(ws.state.Project_Dir.isEmpty());
+    QCOMPARE(ws.state.Project_Name, QStringLiteral("../Outside"));
+    QCOMPARE(labelText(main.get(), "L_Name_Conf"), QStringLiteral("None Configuration Opened "));
+    QCOMPARE(ws.state.Language_Name, QStringLiteral("English"));
+    QCOMPARE(labelText(main.get(), "L_Begin"), QStringLiteral("Begin"));
+    main->show();
+    QTest::mouseClick(main->findChild<QPushButton *>("Btn_CreateBin"), Qt::LeftButton);
+    QCOMPARE(ws.messages.texts(), QStringList{QStringLiteral("Error! Project not Valid")});
+    QVERIFY(!QFileInfo::exists(ws.path(QStringLiteral("Outside/bin/bank.bin"))));
+}
+
+void TestMainWindow::updateDeviceWhileAnotherRunWritesWritesNothing()
+{
+    TestWorkspace ws;
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/Plant/bin"))));
+    ws.writeFile(QStringLiteral("Zentrel.xml"), "<C><lastproj><projectname>Plant</projectname></lastproj></C>");
+    auto main = Create_Windows(ws.state, ws.services);
+    main->show();
+    bool updateWindowOpened = false;
+    QTimer::singleShot(0, main.get(), [&updateWindowOpened] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            updateWindowOpened = true;
+            modal->close();
+        }
+    });
+    {
+        ConfigurationLock held(ws.path(QStringLiteral("PROJECTS/Plant")));
+        QString error;
+        QVERIFY(held.acquire(&error));
+        QTest::mouseClick(main->findChild<QPushButton *>("Btn_CreateBin"), Qt::LeftButton);
+    }
+    QCOMPARE(ws.messages.shown.size(), 1);
+    QCOMPARE(ws.messages.shown.first().kind, QStringLiteral("general"));
+    QVERIFY2(ws.messages.shown.first().text.contains(QStringLiteral("in use by another run")), qPrintable(ws.messages.shown.first().text));
+    QVERIFY(!QFileInfo::exists(ws.path(QStringLiteral("PROJECTS/Plant/bin/bank.bin"))));
+    QTest::qWait(50);
+    QVERIFY(!updateWindowOpened);
+}
+
 void TestMainWindow::brokenSettingsFileIsReportedAndStartGoesOn()
 {
     TestWorkspace ws;
@@ -293,7 +345,7 @@ void TestMainWindow::enterPressesNothingUnasked()
     auto *dialog = main->findChild<QDialog *>(window);
     QVERIFY(dialog);
     dialog->show();
-    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    QVERIFY(QTest::qWaitForWindowExposed(dialog, kPatienceMs));
 
     int tried = 0;
     QList<QWidget *> controls = dialog->findChildren<QWidget *>();
@@ -331,12 +383,12 @@ void TestMainWindow::titleAsTheWindowSystemShowsIt()
     QProcess server;
     server.start(xvfb, {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
                         QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")});
-    QVERIFY(server.waitForStarted());
+    QVERIFY2(server.waitForStarted(kPatienceMs), qPrintable(processReport(server)));
     const auto stopServer = qScopeGuard([&] {
         server.terminate();
-        server.waitForFinished(5000);
+        server.waitForFinished(kPatienceMs);
     });
-    QVERIFY(server.waitForReadyRead(10000));
+    QVERIFY2(server.waitForReadyRead(kPatienceMs), qPrintable(processReport(server)));
     const QString display = QStringLiteral(":") + QString::fromLatin1(server.readLine().trimmed());
 
     TestWorkspace ws;
@@ -347,21 +399,21 @@ void TestMainWindow::titleAsTheWindowSystemShowsIt()
     QProcess program;
     program.setProcessEnvironment(env);
     program.start(QStringLiteral(KV_GUI_PATH), {QStringLiteral("--workspace"), ws.dir.path()});
-    QVERIFY(program.waitForStarted());
+    QVERIFY2(program.waitForStarted(kPatienceMs), qPrintable(processReport(program)));
     const auto stopProgram = qScopeGuard([&] {
         program.terminate();
-        program.waitForFinished(5000);
+        program.waitForFinished(kPatienceMs);
     });
 
     // The top-level window that carries the program's class.
     QString window;
     QElapsedTimer clock;
     clock.start();
-    while (window.isEmpty() && clock.elapsed() < 15000) {
+    while (window.isEmpty() && clock.elapsed() < kPatienceMs && program.state() == QProcess::Running) {
         QProcess list;
         list.setProcessEnvironment(env);
         list.start(xwininfo, {QStringLiteral("-root"), QStringLiteral("-children")});
-        list.waitForFinished(5000);
+        list.waitForFinished(kPatienceMs);
         for (const QString &line : QString::fromUtf8(list.readAllStandardOutput()).split(u'\n')) {
             if (line.contains(QStringLiteral("\"kv40812\"")) && line.contains(QStringLiteral("694x352")))
                 window = line.trimmed().section(u' ', 0, 0);
@@ -369,11 +421,11 @@ void TestMainWindow::titleAsTheWindowSystemShowsIt()
         if (window.isEmpty())
             QTest::qWait(100);
     }
-    QVERIFY2(!window.isEmpty(), "the main window never appeared");
+    QVERIFY2(!window.isEmpty(), qPrintable(QStringLiteral("the main window never appeared: ") + processReport(program)));
     QProcess property;
     property.setProcessEnvironment(env);
     property.start(xprop, {QStringLiteral("-id"), window, QStringLiteral("_NET_WM_NAME")});
-    QVERIFY(property.waitForFinished(5000));
+    QVERIFY2(property.waitForFinished(kPatienceMs), qPrintable(processReport(property)));
     QCOMPARE(QString::fromUtf8(property.readAllStandardOutput()).trimmed(),
              QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"Norvexa - Configurator KV40812 - Serial / Modbus Slave \""));
 }

@@ -1,6 +1,7 @@
 #include "app/UWindows.h"
 #include "app/UZentreleFirmWare.h"
 #include "params/ParameterFile.h"
+#include "core/ConfigurationLock.h"
 #include "params/UParGen.h"
 #include "support/EditorSupport.h"
 
@@ -19,8 +20,9 @@ private slots:
     void okValidatesThenSaves();
     void reopeningShowsSavedValues();
     void blankOnlyTextsComeBack();
-    void brokenFileShowsDefaultsNotEarlierValues();
+    void brokenFileKeepsWhatTheEditorShowedAndIsKeptOnOk();
     void failedSaveKeepsEditorOpen();
+    void okWhileAnotherRunWritesSavesNothing();
     void mainWindowOpensActiveConfiguration();
 };
 
@@ -114,33 +116,44 @@ void TestParGenFile::blankOnlyTextsComeBack()
     QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/Demo/ParGen.xml")), saved);
 }
 
-void TestParGenFile::brokenFileShowsDefaultsNotEarlierValues()
+// A file that does not read loads nothing: the editor shows what it showed, and OK replaces the
+// file only after keeping its bytes beside it, as the message said it would.
+void TestParGenFile::brokenFileKeepsWhatTheEditorShowedAndIsKeptOnOk()
 {
     EditorWorkspace ws;
-    const ParameterValues first =
-        ws.saveParameters({{Param::Serial_Send_Type, "1"}, {Param::ModbusSlave_ID_Device, "99"}});
+    ws.saveParameters({{Param::Serial_Send_Type, "1"}, {Param::ModbusSlave_ID_Device, "99"}});
 
     TFParGen dlg(ws.state, ws.services);
     dlg.show();
-    QCOMPARE(dlg.Read_Values(), first);
     child<QLineEdit>(&dlg, Param::ModbusTCPSlave_IP4)->setText(QStringLiteral("50"));
+    const ParameterValues shown = dlg.Read_Values();
     ws.messages.answer = true;
     dlg.reject();
 
     ws.useProject(QStringLiteral("Broken"));
-    ws.writeFile(QStringLiteral("PROJECTS/Broken/ParGen.xml"), "<Par_Gen><Serial_Baud>3</Serial_Baud>");
+    const QByteArray broken = "<Par_Gen><Serial_Baud>3</Serial_Baud>";
+    ws.writeFile(QStringLiteral("PROJECTS/Broken/ParGen.xml"), broken);
+    ws.writeFile(QStringLiteral("PROJECTS/Broken/ParGen.xml.unreadable"), "an earlier copy");
     ws.messages.clear();
     dlg.show();
     QCOMPARE(ws.messages.shown.size(), 1);
     QCOMPARE(ws.messages.shown.first().kind, QStringLiteral("general"));
-    QVERIFY2(ws.messages.shown.first().text.contains(ws.state.ParGen_File), qPrintable(ws.messages.shown.first().text));
-    QCOMPARE(dlg.Read_Values(), defaultParameterValues());
+    const QString message = ws.messages.shown.first().text;
+    QVERIFY2(message.contains(ws.state.ParGen_File) && message.contains(QStringLiteral("kept as ParGen.xml.unreadable")),
+             qPrintable(message));
+    QCOMPARE(dlg.Read_Values(), shown);
     QVERIFY(!dlg.Is_Change);
-    QCOMPARE(dlg.size(), QSize(312, 951));
+    QCOMPARE(dlg.size(), QSize(312, 917)); // laid out for the send type shown
 
     click(&dlg, "Btn_OK");
     QVERIFY(!dlg.isVisible());
-    QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/Broken/ParGen.xml")), parameterFileBytes(defaultParameterValues()));
+    QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/Broken/ParGen.xml")), parameterFileBytes(shown));
+    QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/Broken/ParGen.xml.unreadable")), broken);
+
+    // A file that reads is replaced as it is, and the copy stays as it was.
+    dlg.show();
+    click(&dlg, "Btn_OK");
+    QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/Broken/ParGen.xml.unreadable")), broken);
 }
 
 void TestParGenFile::failedSaveKeepsEditorOpen()
@@ -163,6 +176,31 @@ void TestParGenFile::failedSaveKeepsEditorOpen()
     click(&dlg, "Btn_OK");
     QVERIFY(!dlg.isVisible());
     QVERIFY(ws.readFile(QStringLiteral("PROJECTS/Gone/ParGen.xml")).contains("<ModbusSlave_ID_Device>42<"));
+}
+
+void TestParGenFile::okWhileAnotherRunWritesSavesNothing()
+{
+    EditorWorkspace ws;
+    TFParGen dlg(ws.state, ws.services);
+    dlg.show();
+    child<QLineEdit>(&dlg, Param::ModbusSlave_ID_Device)->setText(QStringLiteral("42"));
+    {
+        ConfigurationLock held(ws.state.Project_Dir);
+        QString error;
+        QVERIFY(held.acquire(&error));
+        click(&dlg, "Btn_OK");
+    }
+    QCOMPARE(ws.messages.shown.size(), 1);
+    QCOMPARE(ws.messages.shown.first().kind, QStringLiteral("general"));
+    QVERIFY2(ws.messages.shown.first().text.contains(QStringLiteral("in use by another run")), qPrintable(ws.messages.shown.first().text));
+    QVERIFY(dlg.isVisible());
+    QVERIFY(!QFile::exists(ws.state.ParGen_File));
+
+    // Once that run has ended, the same OK saves.
+    ws.messages.clear();
+    click(&dlg, "Btn_OK");
+    QVERIFY(!dlg.isVisible());
+    QVERIFY(ws.readFile(QStringLiteral("PROJECTS/Demo/ParGen.xml")).contains("<ModbusSlave_ID_Device>42<"));
 }
 
 void TestParGenFile::mainWindowOpensActiveConfiguration()

@@ -120,7 +120,8 @@ void TestPinger::realEchoInPrivateNetwork()
                      .arg(setup)
                      .arg(int(method)),
                  QCoreApplication::applicationFilePath()});
-    if (!child.waitForFinished(10000) || child.exitStatus() != QProcess::NormalExit)
+    QVERIFY2(child.waitForFinished(kPatienceMs), qPrintable(processReport(child)));
+    if (child.exitStatus() != QProcess::NormalExit)
         QSKIP("no private network namespace here");
     const QByteArray out = child.readAllStandardOutput().trimmed();
     if (child.exitCode() != 0 || out.isEmpty())

@@ -280,7 +280,8 @@ void TestProjects::newDialogMessagesAndSuccess()
     QList<bool> hadFocus;
     pressAndHandle(main.get(), "Btn_New", [&](QDialog *dialog) {
         auto *edit = dialog->findChild<QLineEdit *>("E_New_Proj");
-        hadFocus << edit->hasFocus();
+        // The dialog becomes the active window a moment after it shows, later on a loaded machine.
+        hadFocus << QTest::qWaitFor([edit] { return edit->hasFocus(); });
         for (const QString &name : {QString(), QStringLiteral("Plant 1"), QStringLiteral("a/b"),
                                     QStringLiteral("Plant\uFFFF"), QStringLiteral("Plant 2")}) {
             edit->setText(name);
@@ -469,7 +470,7 @@ void TestProjects::openDialogFollowsKeysAndMouse()
     auto main = Create_Windows(ws.state, ws.services);
     TFOpenConf *dialog = main->FOpenConf;
     dialog->show();
-    QVERIFY(QTest::qWaitForWindowExposed(dialog));
+    QVERIFY(QTest::qWaitForWindowExposed(dialog, kPatienceMs));
     auto *list = dialog->findChild<QListWidget *>("ListBox1");
     QStringList chosen{dialog->Name_Conf};
     QTest::keyClick(list, Qt::Key_Down);

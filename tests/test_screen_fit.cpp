@@ -194,7 +194,7 @@ void TestScreenFit::tabScrollsToTheFocusedControl()
     TFParGen *editor = windows.main->FParGen;
     editor->show();
     QApplication::setActiveWindow(editor);
-    QVERIFY(QTest::qWaitForWindowActive(editor));
+    QVERIFY(QTest::qWaitForWindowActive(editor, kPatienceMs));
     auto *ok = editor->findChild<QPushButton *>(QStringLiteral("Btn_OK"));
     for (int i = 0; i < 60 && QApplication::focusWidget() != ok; ++i)
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : editor, Qt::Key_Tab);

@@ -1,4 +1,5 @@
 #include "core/AppState.h"
+#include "core/ConfigurationLock.h"
 #include "i18n/Language.h"
 #include "params/ConfigImage.h"
 #include "params/ParameterFile.h"
@@ -7,10 +8,18 @@
 #include "support/ToolProcess.h"
 #include "update/UpdateJob.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QJsonDocument>
+#include <QLockFile>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <QSysInfo>
 #include <QTest>
+
+#include <memory>
+#include <vector>
 
 class TestTool : public QObject {
     Q_OBJECT
@@ -24,6 +33,8 @@ private slots:
     void jobAsTheUpdateWindowWritesIt_data();
     void jobAsTheUpdateWindowWritesIt();
     void textsReadBackToTheSameTable();
+    void languageByName_data();
+    void languageByName();
     void checkVersionAsksTheWebBase();
     void showPrintsWhatTheEditorLoads();
     void setSavesAsTheEditorDoes();
@@ -34,33 +45,57 @@ private slots:
     void imageAsUpdateDeviceComposesIt();
     void imageOfAnUnparsableFileWritesNothing();
     void inspectDecodesAndChecks();
+    void aNameIsAConfigurationInTheWorkspace_data();
+    void aNameIsAConfigurationInTheWorkspace();
+    void newWarnsOfNamesThatDoNotTravel_data();
+    void newWarnsOfNamesThatDoNotTravel();
+    void aRunHoldingTheLockIsNamedAndNothingWritten();
+    void aLockOfARunThatEndedIsTakenOver();
+    void twoSetsAtOnceLoseNothing();
 };
 
 void TestTool::usage_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("code");
-    QTest::newRow("help") << QStringList{"--help"} << 0;
-    QTest::newRow("help of a command") << QStringList{"new", "--help"} << 0;
-    QTest::newRow("nothing") << QStringList{} << 2;
-    QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2;
-    QTest::newRow("unknown option") << QStringList{"list", "--colour"} << 2;
-    QTest::newRow("missing name") << QStringList{"new"} << 2;
-    QTest::newRow("option without value") << QStringList{"list", "--workspace"} << 2;
-    QTest::newRow("job without options") << QStringList{"job", "P"} << 2;
+    QTest::addColumn<QString>("says"); // on stdout for exit 0, else on stderr
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "Usage: kv40812-tool";
+    QTest::newRow("help of a command") << QStringList{"export", "--help"} << 0
+                                       << "Usage: kv40812-tool export [PROJECT...] [--output FILE] [--delimiter ,|;]\n";
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "1.200\n";
+    QTest::newRow("nothing") << QStringList{} << 2 << "no command given";
+    QTest::newRow("unknown command") << QStringList{"frobnicate"} << 2 << "unknown command \"frobnicate\"; try --help";
+    QTest::newRow("mistyped command") << QStringList{"sett"} << 2 << "unknown command \"sett\"; did you mean \"set\"?";
+    QTest::newRow("unknown option") << QStringList{"list", "--colour"} << 2 << "unknown option \"--colour\"; try --help";
+    QTest::newRow("mistyped option") << QStringList{"inspect", "x.bin", "--jsno"} << 2
+                                     << "unknown option \"--jsno\"; did you mean \"--json\"?";
+    // Options a command does not take are refused before it runs: set --dry-run used to save.
+    QTest::newRow("set --dry-run") << QStringList{"set", "P", "Serial_Baud=3", "--dry-run"} << 2
+                                   << "set does not take --dry-run";
+    QTest::newRow("list --force") << QStringList{"list", "--force"} << 2 << "list does not take --force";
+    QTest::newRow("show --ip") << QStringList{"show", "P", "--ip", "127.0.0.1"} << 2 << "show does not take --ip";
+    QTest::newRow("a flag with a value") << QStringList{"show", "P", "--raw=1"} << 2 << "--raw takes no value";
+    QTest::newRow("missing name") << QStringList{"new"} << 2 << "new takes one configuration name";
+    QTest::newRow("option without value") << QStringList{"list", "--workspace"} << 2 << "--workspace needs a value";
+    QTest::newRow("job without options") << QStringList{"job", "P"} << 2 << "job needs --ip";
 }
 
 void TestTool::usage()
 {
     QFETCH(QStringList, arguments);
     QFETCH(int, code);
+    QFETCH(QString, says);
     TestWorkspace ws;
-    const Run run = tool(arguments << QStringLiteral("--workspace") << ws.dir.path());
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/P"))));
+    const Run run = tool(QStringList{"--workspace", ws.dir.path()} + arguments);
     QCOMPARE(run.code, code);
-    if (code == 0)
-        QVERIFY(run.out.contains("Usage: kv40812-tool"));
-    else
+    if (code == 0) {
+        QVERIFY2(QString::fromUtf8(run.out).contains(says), run.out.constData());
+    } else {
         QVERIFY2(run.err.startsWith(QStringLiteral("kv40812-tool: ")) && run.err.count(u'\n') == 1, qPrintable(run.err));
+        QVERIFY2(run.err.contains(says), qPrintable(run.err));
+    }
+    QVERIFY(!QFileInfo::exists(ws.path(QStringLiteral("PROJECTS/P/ParGen.xml"))));
 }
 
 void TestTool::newAndList()
@@ -104,6 +139,10 @@ void TestTool::newRefusesWithTheDialogsMessages()
     QCOMPARE(run.err, QStringLiteral("kv40812-tool: ") + message + u'\n');
     QCOMPARE(QDir(ws.path(QStringLiteral("PROJECTS"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("Plant")});
+    // A name refused in a workspace that is not there yet does not make the workspace either.
+    const QString fresh = ws.path(QStringLiteral("fresh"));
+    QCOMPARE(tool({"--workspace", fresh, "new", name}).code, name == u"Plant" ? 0 : 1);
+    QCOMPARE(QFileInfo::exists(fresh), name == u"Plant");
 
     // The messages follow the chosen language.
     ws.writeFile(QStringLiteral("LANGUAGE/Test.lng"), "STR105 = Nome non valido\nSTR106 = Esiste\nSTR107 = Vuoto\n");
@@ -177,6 +216,41 @@ void TestTool::textsReadBackToTheSameTable()
     }
 }
 
+void TestTool::languageByName_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("file"); // empty: refused
+    QTest::newRow("its own name") << "Deutsch" << "Deutsch.lng";
+    QTest::newRow("any letter case") << "iTALIANO" << "Italiano.lng";
+    QTest::newRow("accented capitals") << "FRANÇAIS" << "Français.lng";
+    QTest::newRow("the exact name before another case") << "deutsch" << "deutsch.lng";
+    QTest::newRow("two in other cases") << "DEUTSCH" << "";
+    QTest::newRow("no such language") << "Klingon" << "";
+    QTest::newRow("a file name is no language name") << "Italiano.lng" << "";
+    QTest::newRow("nor is a path") << "../LANGUAGE/Italiano" << "";
+}
+
+void TestTool::languageByName()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, file);
+    TestWorkspace ws;
+    for (const char *name : {"Deutsch", "Français", "Italiano"})
+        ws.writeFile(QStringLiteral("LANGUAGE/%1.lng").arg(QString::fromUtf8(name)), "\xEF\xBB\xBFSTR0 = " + QByteArray(name));
+    ws.writeFile(QStringLiteral("LANGUAGE/deutsch.lng"), "STR0 = deutsch");
+    const Run run = tool({"--workspace", ws.dir.path(), "--language", language, "texts"});
+    if (file.isEmpty()) {
+        QCOMPARE(run.code, 2);
+        QCOMPARE(run.err, QStringLiteral("kv40812-tool: no language \"%1\" in %2; it holds: Deutsch, deutsch, "
+                                         "Français, Italiano\n")
+                              .arg(language, QDir::toNativeSeparators(ws.path(QStringLiteral("LANGUAGE")))));
+        QVERIFY(run.out.isEmpty());
+    } else {
+        QVERIFY2(run.code == 0, qPrintable(run.err));
+        QVERIFY(run.out.startsWith("\xEF\xBB\xBFSTR0 = " + file.chopped(4).toUtf8() + '\n'));
+    }
+}
+
 void TestTool::checkVersionAsksTheWebBase()
 {
     LocalHttpServer server;
@@ -186,12 +260,14 @@ void TestTool::checkVersionAsksTheWebBase()
         reply.body = body;
         server.setReply(reply);
     };
-    answer("200 OK", "VER. 9.999");
+    answer("200 OK", "VER. 1.300\r\n");
     Run run = tool({"check-version"}, {{"KV40812_WEB_BASE", server.base()}});
     QCOMPARE(run.code, 0);
-    QCOMPARE(run.out, QByteArray("newer\n"));
+    QCOMPARE(run.out, QByteArray("newer: 1.300\n"));
     QCOMPARE(server.requests().size(), 1);
-    answer("200 OK", "VER. 1.200");
+    answer("200 OK", "VER. 1.100");
+    QCOMPARE(tool({"check-version"}, {{"KV40812_WEB_BASE", server.base()}}).out, QByteArray("not newer: 1.100\n"));
+    answer("200 OK", "");
     QCOMPARE(tool({"check-version"}, {{"KV40812_WEB_BASE", server.base()}}).out, QByteArray("not newer\n"));
     // A script must tell "not newer" from "no answer".
     answer("404 Not Found", "VER. 9.999");
@@ -214,25 +290,34 @@ void TestTool::showPrintsWhatTheEditorLoads()
     QByteArray lines;
     for (const ParameterDef &def : parameterSet())
         lines += (def.key + u'=' + expected[def.id] + u'\n').toUtf8();
+    const Run raw = tool({"--workspace", ws.dir.path(), "show", "P", "--raw"});
+    QCOMPARE(raw.code, 0);
+    QCOMPARE(raw.out, lines);
+    QVERIFY(raw.out.contains("Serial_Baud=3\n"));
+    QCOMPARE(tool({"show", ws.path(QStringLiteral("PROJECTS/P")), "--raw"}).out, lines);
+
+    // Without --raw a choice is its item; everything else as stored.
     const Run run = tool({"--workspace", ws.dir.path(), "show", "P"});
     QCOMPARE(run.code, 0);
-    QCOMPARE(run.out, lines);
-    QVERIFY(run.out.contains("Serial_Baud=3\n"));
-    QVERIFY(run.out.contains("ModbusSlave_ID_Device=abc\n"));
-    QCOMPARE(tool({"show", ws.path(QStringLiteral("PROJECTS/P"))}).out, lines);
+    QCOMPARE(run.out.count('\n'), 33);
+    for (const char *line : {"Serial_Baud=9600\n", "Serial_DataBits=8\n", "Serial_Send_Type=End Character\n",
+                             "Serial_Serial=RS485/RS422\n", "ModbusSlave_ID_Device=abc\n", "ModbusSlave_Enable_NumByteRX=0\n"})
+        QVERIFY2(run.out.contains(line), line);
 
-    ws.writeFile(QStringLiteral("PROJECTS/Broken/ParGen.xml"), "<Par_Gen><Serial_Baud>");
-    const Run broken = tool({"--workspace", ws.dir.path(), "show", "Broken"});
+    // The message names the file as it is: a "%2" in its path is no placeholder.
+    ws.writeFile(QStringLiteral("PROJECTS/Broken %2/ParGen.xml"), "<Par_Gen><Serial_Baud>");
+    const Run broken = tool({"--workspace", ws.dir.path(), "show", "Broken %2"});
     QCOMPARE(broken.code, 2);
-    QVERIFY(broken.err.contains(QStringLiteral("ParGen.xml")));
+    QVERIFY2(broken.err.contains(QStringLiteral("Broken %2/ParGen.xml: ")), qPrintable(broken.err));
 }
 
 void TestTool::setSavesAsTheEditorDoes()
 {
     TestWorkspace ws;
     QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/P/bin"))));
-    const Run run = tool({"--workspace", ws.dir.path(), "set", "P", "Serial_Baud=9600", "Serial_Send_Type=Fix Num Bytes",
-                          "Serial_DataBits=7", "ModbusSlave_Parity=2", "ModbusTCPSlave_IP4=77",
+    // Keys in any letter case, as item texts.
+    const Run run = tool({"--workspace", ws.dir.path(), "set", "P", "Serial_Baud=9600", "serial_send_type=fix num bytes",
+                          "SERIAL_DATABITS=7", "ModbusSlave_Parity=2", "ModbusTCPSlave_IP4=77",
                           "ModbusTCPSlave_En_GAT=1", "Serial_TimeOut_RX= 5"});
     QCOMPARE(run.code, 0);
     ParameterValues values = defaultParameterValues();
@@ -255,7 +340,9 @@ void TestTool::setRefusesAndChangesNothing_data()
                                           << "Error Serial!! Serial cannot be RS232 in both Serial and Modbus Slave";
     QTest::newRow("IP out of range") << QStringList{"ModbusTCPSlave_IP1=256"} << 1
                                      << "Error Ethernt!! IP Address 1 must be between 0 and 255";
-    QTest::newRow("unknown key") << QStringList{"Baud=3"} << 2 << "Serial_Serial, Serial_Baud";
+    QTest::newRow("unknown key") << QStringList{"Baud=3"} << 2 << "unknown parameter \"Baud\"; kv40812-tool keys lists them";
+    QTest::newRow("mistyped key") << QStringList{"Serial_Bad=3"} << 2
+                                  << "unknown parameter \"Serial_Bad\"; did you mean \"Serial_Baud\"?";
     QTest::newRow("unknown item") << QStringList{"Serial_Baud=9601"} << 2 << "3 (9600)";
     QTest::newRow("index past the list") << QStringList{"Serial_Parity=3"} << 2 << "2 (EVEN)";
     QTest::newRow("flag") << QStringList{"ModbusTCPSlave_En_GAT=yes"} << 2 << "1 or 0";
@@ -391,12 +478,213 @@ void TestTool::inspectDecodesAndChecks()
     QCOMPARE(wrongSum.code, 1);
     QVERIFY2(wrongSum.err.contains(QStringLiteral("expected %1, found %2").arg(sum + 1).arg(sum)), qPrintable(wrongSum.err));
 
+    // A damaged flag word is printed as the bits it holds, not as a negative number.
+    QByteArray flags = image;
+    flags.replace(0x158, 4, QByteArray("\xD6\xA1\xA5\xCC", 4));
+    ws.writeFile(QStringLiteral("flags.bin"), flags);
+    const Run damagedFlags = tool({"inspect", ws.path(QStringLiteral("flags.bin"))});
+    QCOMPARE(damagedFlags.code, 1);
+    QVERIFY2(damagedFlags.out.contains(", flags 0xCCA5A1D6 ("), damagedFlags.out.constData());
+    const Run damagedJson = tool({"inspect", ws.path(QStringLiteral("flags.bin")), "--json"});
+    QCOMPARE(QJsonDocument::fromJson(damagedJson.out).object().value(QStringLiteral("Serial_Flags")).toDouble(), 3433406934.0);
+
     ws.writeFile(QStringLiteral("short.bin"), image.left(2000));
     const Run wrongSize = tool({"inspect", ws.path(QStringLiteral("short.bin"))});
     QCOMPARE(wrongSize.code, 1);
     QVERIFY(wrongSize.err.contains(QStringLiteral("expected 2048 bytes, found 2000")));
     QCOMPARE(tool({"inspect", ws.path(QStringLiteral("none.bin"))}).code, 2);
 }
+
+
+void TestTool::aNameIsAConfigurationInTheWorkspace_data()
+{
+    // Run in a folder that holds its own P and Q; the workspace holds P and a language file
+    // beside LANGUAGE. "IMAGE" stands for an image of 9600 baud.
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("says"); // on stdout or stderr
+    QTest::addColumn<QString>("written"); // under the workspace; empty for nothing
+    QTest::newRow("set of an empty name") << QStringList{"set", "", "Serial_Baud=3"} << 1
+                                          << "Error! Name Project is not valid" << "";
+    QTest::newRow("job of an empty name") << QStringList{"job", "", "--ip", "127.0.0.1", "--option", "1"} << 1
+                                          << "Error! Name Project is not valid" << "";
+    QTest::newRow("export of an empty name") << QStringList{"export", ""} << 1 << "Error! Name Project is not valid"
+                                             << "";
+    QTest::newRow("diff of an empty name, not \"different\"") << QStringList{"diff", "", "P"} << 2
+                                                             << "Error! Name Project is not valid" << "";
+    QTest::newRow("a name that leaves PROJECTS") << QStringList{"set", "..", "Serial_Baud=3"} << 1
+                                                 << "Error! Name project is not valid" << "";
+    QTest::newRow("a name is the workspace's, ./ the folder here")
+        << QStringList{"diff", "P", "./P"} << 1 << "Serial_Baud: 115200 -> 9600" << "";
+    QTest::newRow("a name not in the workspace is no folder here")
+        << QStringList{"show", "Q"} << 2 << "no configuration \"Q\"" << "";
+    QTest::newRow("import into the workspace, not into the folder here")
+        << QStringList{"import", "IMAGE", "Q"} << 0 << "PROJECTS/Q/ParGen.xml" << "PROJECTS/Q/ParGen.xml";
+    QTest::newRow("import takes a name only") << QStringList{"import", "IMAGE", "./Q"} << 1
+                                              << "Error! Name project is not valid" << "";
+    QTest::newRow("a language beside LANGUAGE") << QStringList{"--language", "../Outside", "list"} << 2
+                                                << "no language \"../Outside\"" << "";
+}
+
+void TestTool::aNameIsAConfigurationInTheWorkspace()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    QFETCH(QString, says);
+    QFETCH(QString, written);
+    TestWorkspace ws;
+    const QString workspace = ws.path(QStringLiteral("workspace"));
+    ws.writeFile(QStringLiteral("workspace/PROJECTS/P/ParGen.xml"), parameterFileBytes(defaultParameterValues()));
+    ws.writeFile(QStringLiteral("workspace/Outside.lng"), "STR107 = outside\n");
+    for (const char *folder : {"MASTER", "LANGUAGE"})
+        QVERIFY(QDir().mkpath(ws.path(QStringLiteral("workspace/") + QString::fromLatin1(folder))));
+    const QByteArray here = parameterFileBytes(valuesWith(QStringLiteral("Serial_Baud=3")));
+    ws.writeFile(QStringLiteral("here/P/ParGen.xml"), here);
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("here/Q"))));
+    const QByteArray image = composedImage(here);
+    ws.writeFile(QStringLiteral("image.bin"), image);
+    const QStringList files = QDir(workspace).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    const Run run = tool(QStringList{"--workspace", workspace} + arguments.replaceInStrings(QStringLiteral("IMAGE"), ws.path(QStringLiteral("image.bin"))),
+                         {}, ws.path(QStringLiteral("here")));
+    QCOMPARE(run.code, code);
+    QVERIFY2(run.err.contains(says) || QString::fromUtf8(run.out).contains(says), qPrintable(run.err));
+    // Nothing outside PROJECTS' configurations, and nothing in the folder the run was started in.
+    QCOMPARE(QDir(workspace).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), files);
+    QVERIFY(!QFileInfo::exists(ws.path(QStringLiteral("workspace/PROJECTS/ParGen.xml"))));
+    QCOMPARE(ws.readFile(QStringLiteral("here/P/ParGen.xml")), here);
+    QCOMPARE(QDir(ws.path(QStringLiteral("here/Q"))).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    const QStringList configurations = written.isEmpty() ? QStringList{"P"} : QStringList{"P", "Q"};
+    QCOMPARE(QDir(ws.path(QStringLiteral("workspace/PROJECTS"))).entryList(QDir::Dirs | QDir::NoDotAndDotDot),
+             configurations);
+    if (!written.isEmpty())
+        QCOMPARE(composedImage(ws.readFile(QStringLiteral("workspace/") + written)), image);
+}
+
+void TestTool::newWarnsOfNamesThatDoNotTravel_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("letter case") << "plant" << "\"plant\" differs from the configuration \"Plant\" only in letter case";
+    QTest::newRow("normalisation") << QStringLiteral("Cafe\u0301")
+                                   << QStringLiteral("\"Cafe\u0301\" differs from the configuration \"Caf\u00E9\" "
+                                                     "only in Unicode normalisation (NFC or NFD)");
+    QTest::newRow("a reserved device name") << "aux.cfg"
+                                            << "Windows cannot hold the name \"aux.cfg\" (a device name Windows reserves)";
+    QTest::newRow("a trailing dot") << "Plant 2." << "Windows cannot hold the name \"Plant 2.\" (it ends in a dot or a blank)";
+    QTest::newRow("a name that travels") << "Plant 3" << "";
+}
+
+void TestTool::newWarnsOfNamesThatDoNotTravel()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, warning);
+    TestWorkspace ws;
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/Plant"))));
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/Caf\u00E9"))));
+    const Run run = tool({"--workspace", ws.dir.path(), "new", name});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(run.err, warning.isEmpty() ? QString() : QStringLiteral("kv40812-tool: warning: ") + warning + u'\n');
+    QVERIFY(QFileInfo(ws.path(QStringLiteral("PROJECTS/") + name + QStringLiteral("/bin"))).isDir());
+}
+
+namespace {
+
+// How the tool names this test process when it holds a configuration's lock.
+QString heldByThisProcess()
+{
+    return QStringLiteral("in use by another run: %1, process %2 on %3")
+        .arg(QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
+             QString::number(QCoreApplication::applicationPid()), QSysInfo::machineHostName());
+}
+
+} // namespace
+
+void TestTool::aRunHoldingTheLockIsNamedAndNothingWritten()
+{
+    TestWorkspace ws;
+    const QString folder = ws.path(QStringLiteral("PROJECTS/P"));
+    const QByteArray parGen = parameterFileBytes(defaultParameterValues());
+    ws.writeFile(QStringLiteral("PROJECTS/P/ParGen.xml"), parGen);
+    ws.writeFile(QStringLiteral("PROJECTS/P/bin/bank.bin"), composedImage(parGen));
+    ws.writeFile(QStringLiteral("image.bin"), composedImage(parameterFileBytes(valuesWith(QStringLiteral("Serial_Baud=3")))));
+    ws.writeFile(QStringLiteral("plan.csv"), "Name,Serial_Baud\nP,3\n");
+
+    // This process is the other run: every writer waits for it, then gives up and names it.
+    ConfigurationLock held(folder);
+    QString error;
+    QVERIFY(held.acquire(&error));
+    const QList<QStringList> writers{{"set", "P", "Serial_Baud=3"},
+                                     {"image", "P"},
+                                     {"import", ws.path(QStringLiteral("image.bin")), "P", "--force"},
+                                     {"job", "P", "--ip", "127.0.0.1", "--option", "2"},
+                                     {"batch", ws.path(QStringLiteral("plan.csv"))}};
+    std::vector<std::unique_ptr<QProcess>> runs;
+    for (const QStringList &writer : writers)
+        runs.push_back(startTool(QStringList{"--workspace", ws.dir.path()} + writer));
+    for (qsizetype i = 0; i < writers.size(); ++i) {
+        const Run run = finish(*runs.at(i));
+        QVERIFY2(run.code == 1 && run.err.contains(heldByThisProcess()), qPrintable(writers.at(i).first() + QStringLiteral(": ") + run.err));
+    }
+    QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/P/ParGen.xml")), parGen);
+    QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/P/bin/bank.bin")), composedImage(parGen));
+    QVERIFY(!QFileInfo::exists(ws.path(QStringLiteral("Ethernet_Update.xml"))));
+}
+
+void TestTool::aLockOfARunThatEndedIsTakenOver()
+{
+    TestWorkspace ws;
+    ws.writeFile(QStringLiteral("PROJECTS/P/ParGen.xml"), parameterFileBytes(defaultParameterValues()));
+    const QString lockPath = ConfigurationLock::pathIn(ws.path(QStringLiteral("PROJECTS/P")));
+    // The lock as a run writes it, then left behind in the name of one that has ended since.
+    QByteArray left;
+    {
+        QLockFile lock(lockPath);
+        QVERIFY(lock.tryLock());
+        QFile file(lockPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        left = file.readAll();
+    }
+    const std::unique_ptr<QProcess> ended = startTool({"--help"});
+    QVERIFY(ended->waitForStarted());
+    const qint64 pid = ended->processId();
+    QCOMPARE(finish(*ended).code, 0);
+    left.replace(0, left.indexOf('\n'), QByteArray::number(pid));
+    ws.writeFile(QStringLiteral("PROJECTS/P/.kv40812.lock"), left);
+    QCOMPARE(ConfigurationLock::pathIn(ws.path(QStringLiteral("PROJECTS/P"))), ws.path(QStringLiteral("PROJECTS/P/.kv40812.lock")));
+
+    const Run run = tool({"--workspace", ws.dir.path(), "set", "P", "Serial_Baud=3"});
+    QCOMPARE(run.code, 0);
+    QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/P/ParGen.xml")), parameterFileBytes(valuesWith(QStringLiteral("Serial_Baud=3"))));
+    QVERIFY(!QFileInfo::exists(lockPath));
+}
+
+void TestTool::twoSetsAtOnceLoseNothing()
+{
+    TestWorkspace ws;
+    ws.writeFile(QStringLiteral("PROJECTS/P/ParGen.xml"), parameterFileBytes(defaultParameterValues()));
+    const QStringList set{"--workspace", ws.dir.path(), "set", "P"};
+    for (int round = 1; round <= 8; ++round) {
+        const QString value = QString::number(round);
+        const std::pair<Param::Id, std::unique_ptr<QProcess>> runs[] = {
+            {Param::ModbusSlave_Control_Word, startTool(set + QStringList{"ModbusSlave_Control_Word=" + value})},
+            {Param::ModbusSlave_Status_Word, startTool(set + QStringList{"ModbusSlave_Status_Word=" + value})}};
+        QList<Run> ends;
+        for (const auto &[key, process] : runs)
+            ends << finish(*process);
+        ParameterValues values;
+        QVERIFY(loadParameterFile(ws.path(QStringLiteral("PROJECTS/P/ParGen.xml")), &values, nullptr));
+        // Each change is kept, or its run says it was refused: never a success overwritten.
+        for (qsizetype i = 0; i < ends.size(); ++i) {
+            if (ends.at(i).code == 0)
+                QCOMPARE(values[runs[i].first], value);
+            else
+                QVERIFY2(ends.at(i).code == 1 && ends.at(i).err.contains(QStringLiteral("in use by another run")),
+                         qPrintable(ends.at(i).err));
+        }
+    }
+}
+
 
 QTEST_GUILESS_MAIN(TestTool)
 #include "test_tool.moc"

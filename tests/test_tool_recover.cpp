@@ -1,3 +1,7 @@
+#include "core/Constants.h"
+#include "core/TextIndex.h"
+#include "core/Workspace.h"
+#include "i18n/Language.h"
 #include "params/ConfigImage.h"
 #include "params/ImageImport.h"
 #include "params/ParameterFile.h"
@@ -8,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 #include <QtEndian>
 
@@ -47,6 +52,7 @@ private slots:
     void diff();
     void report();
     void reportOfWhatCannotBeRead();
+    void reportSpeaksTheChosenLanguage();
 };
 
 void TestToolRecover::importWritesWhatComposesBack_data()
@@ -277,7 +283,11 @@ void TestToolRecover::report()
     QVERIFY(second.contains(QStringLiteral("<p class=\"broken\">ID falsch</p>")));
     QVERIFY(second.contains(QStringLiteral("<tr><th>End Character</th><td>13</td></tr>")));
     QVERIFY(second.contains(QStringLiteral("<tr><th>GATEWAY</th><td>&#x2611; 192.168.0.1</td></tr>")));
-    QVERIFY(second.contains(QStringLiteral("<p>not composed</p>")));
+    // Without an image, the sheet says how to compose one; the name is quoted for a shell.
+    QVERIFY2(second.contains(QStringLiteral("<p>The configuration image has not been composed yet. Compose it with "
+                                            "&quot;Update Device&quot; in the configurator, or on the command line "
+                                            "with: kv40812-tool image &quot;Line &amp; Co&quot;</p>")),
+             qPrintable(second));
     QVERIFY2(second.contains(QStringLiteral("<li>the address 192.168.0.255 is the broadcast address of its subnet 192.168.0.0/24</li>")),
              qPrintable(second));
 
@@ -299,6 +309,84 @@ void TestToolRecover::reportOfWhatCannotBeRead()
         QVERIFY(run.out.isEmpty());
     }
     QVERIFY(!QFileInfo::exists(ws.path(QStringLiteral("sheet.html"))));
+}
+
+void TestToolRecover::reportSpeaksTheChosenLanguage()
+{
+    TestWorkspace ws;
+    QString error;
+    QVERIFY2(copyShippedLanguages(QStringLiteral(KV_LANGUAGES), ws.path(QStringLiteral("LANGUAGE")), &error),
+             qPrintable(error));
+    // Between them every part of a sheet: defaults, passing and broken rules, every kind of
+    // image, warnings.
+    makeConfiguration(ws, QStringLiteral("New one"), QByteArray());
+    makeConfiguration(ws, QStringLiteral("Current"), parGenWith("Serial_Send_Type=1"));
+    makeConfiguration(ws, QStringLiteral("Stale"), parGenWith({}));
+    makeConfiguration(ws, QStringLiteral("Cut"), parGenWith("ModbusSlave_ID_Device=0;ModbusTCPSlave_IP4=255"));
+    makeConfiguration(ws, QStringLiteral("Summed"),
+                      parGenWith("ModbusTCPSlave_IP1=127;ModbusTCPSlave_SM2=0;ModbusTCPSlave_En_GAT=1;"
+                                 "ModbusTCPSlave_GAT1=10"));
+    for (const char *name : {"Current", "Stale", "Summed"})
+        QCOMPARE(tool(ws, {"image", name}).code, 0);
+    makeConfiguration(ws, QStringLiteral("Stale"), parGenWith("Serial_Baud=3"));
+    ws.writeFile(QStringLiteral("PROJECTS/Cut/bin/bank.bin"), QByteArray(100, '\0'));
+    QByteArray summed = ws.readFile(QStringLiteral("PROJECTS/Summed/bin/bank.bin"));
+    summed[0x100] = char(summed.at(0x100) ^ 1);
+    ws.writeFile(QStringLiteral("PROJECTS/Summed/bin/bank.bin"), summed);
+
+    const QStringList names{"New one", "Current", "Stale", "Cut", "Summed"};
+    const Run english = tool(ws, QStringList{"report"} + names);
+    // The language by its name in any letter case.
+    const Run german = tool(ws, QStringList{"report", "--language", "deutsch"} + names);
+    QVERIFY2(english.code == 0 && german.code == 0, qPrintable(english.err + german.err));
+    const QString html = QString::fromUtf8(german.out);
+    QVERIFY(html.contains(QStringLiteral("<html lang=\"de\">")));
+
+    // Text by text, the German sheet differs from the English one, but for numbers and names:
+    // the configurations', the device's, fixed list items, and words the German file itself
+    // keeps as they are in English (Baudrate, Ethernet).
+    TextTable builtin;
+    Set_Default_Lang(builtin);
+    TextTable deutsch{QStringList(kTextCount), kTextCount}; // only what the file sets
+    QVERIFY(Read_Lang_File(deutsch, ws.path(QStringLiteral("LANGUAGE/Deutsch.lng")), &error));
+    QSet<QString> same{kSwCode, kSwDesc};
+    for (const QString &name : names)
+        same << name.toHtmlEscaped();
+    for (const ParameterDef &def : parameterSet())
+        for (const QString &item : def.items)
+            same << item;
+    for (int i = 0; i < kTextCount; ++i) {
+        if (deutsch.text(i) == builtin.text(i))
+            same << deutsch.text(i).trimmed();
+    }
+    static const QRegularExpression number(QStringLiteral("^(&#x[0-9A-F]+;)?[\\s\\d./:()-]*$"));
+    const auto textNodes = [](const QByteArray &page) {
+        static const QRegularExpression node(QStringLiteral(">([^<]+)<"));
+        QString body = QString::fromUtf8(page);
+        body.remove(QRegularExpression(QStringLiteral("<style>.*</style>"), QRegularExpression::DotMatchesEverythingOption));
+        QStringList nodes;
+        for (const QRegularExpressionMatch &m : node.globalMatch(body)) {
+            if (!m.captured(1).trimmed().isEmpty())
+                nodes << m.captured(1).trimmed();
+        }
+        return nodes;
+    };
+    const QStringList en = textNodes(english.out);
+    const QStringList de = textNodes(german.out);
+    QCOMPARE(de.size(), en.size());
+    for (qsizetype i = 0; i < en.size(); ++i) {
+        const QString &text = de.at(i);
+        QVERIFY2(text != en.at(i) || same.contains(text) || number.match(text).hasMatch(),
+                 qPrintable(QStringLiteral("English left in the German sheet: \"%1\"").arg(text)));
+    }
+    // Nor is an English sentence left inside a German text: no piece between the places of the
+    // sheet's own texts shows.
+    for (int i = Txt::SheetTitle; i <= Txt::NetGatewayOutsideSubnet; ++i) {
+        for (const QString &piece : builtin.text(i).split(QRegularExpression(QStringLiteral("%\\d")))) {
+            if (piece.trimmed().count(u' ') >= 1)
+                QVERIFY2(!html.contains(piece.trimmed().toHtmlEscaped()), qPrintable(piece));
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestToolRecover)

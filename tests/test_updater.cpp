@@ -1,6 +1,7 @@
 #include "app/UWindows.h"
 #include "core/AppState.h"
 #include "core/Workspace.h"
+#include "support/PlantedFiles.h"
 #include "support/Processes.h"
 #include "support/TestSupport.h"
 #include "support/UpdateSupport.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
@@ -24,7 +26,10 @@ class TestUpdater : public QObject {
 private slots:
     void startProgramWaitsForTheUpdater();
     void startProgramStopsWaitingAtTheLimit();
-    void missingUpdaterIsReported();
+    void updaterThatDoesNotStartIsReported_data();
+    void updaterThatDoesNotStartIsReported();
+    void logIsNeverWrittenThroughWhatStandsThere_data();
+    void logIsNeverWrittenThroughWhatStandsThere();
     void updaterOutlivesTheConfigurator_data();
     void updaterOutlivesTheConfigurator();
 };
@@ -33,13 +38,14 @@ void TestUpdater::startProgramWaitsForTheUpdater()
 {
     TestWorkspace ws;
     writeUpdater(ws.state.Dir_Exe, 0);
-    ws.services.updaterWaitMs = 10000;
+    ws.services.updaterWaitMs = kPatienceMs;
     auto main = Create_Windows(ws.state, ws.services);
     ws.writeFile(QStringLiteral("Ethernet_Update.xml"), "<job/>");
     QElapsedTimer clock;
     clock.start();
     QVERIFY(main->Start_Program(ws.path(QStringLiteral("Ethernet_Update.exe")), QString(), false));
-    QVERIFY2(clock.elapsed() < 2000, qPrintable(QString::number(clock.elapsed())));
+    // Back when the updater ended, long before the limit.
+    QVERIFY2(clock.elapsed() < kPatienceMs / 2, qPrintable(QString::number(clock.elapsed())));
     QCOMPARE(updaterStarts(ws.state.Dir_Exe).size(), 1);
     QVERIFY(ws.messages.shown.isEmpty());
     QVERIFY(!QApplication::overrideCursor());
@@ -74,7 +80,8 @@ void TestUpdater::startProgramStopsWaitingAtTheLimit()
     }
     QCOMPARE(starts.size(), 1);
     QVERIFY(stillRunning);
-    QVERIFY2(elapsed >= 1000 && elapsed < 3000, qPrintable(QString::number(elapsed)));
+    // At the limit, not when the updater's 30 s are over.
+    QVERIFY2(elapsed >= 1000 && elapsed < 20000, qPrintable(QString::number(elapsed)));
     QVERIFY(waitCursor);
     QCOMPARE(status, QStringLiteral("Updating the device..."));
     QVERIFY(!QApplication::overrideCursor());
@@ -82,9 +89,27 @@ void TestUpdater::startProgramStopsWaitingAtTheLimit()
     QVERIFY(ws.messages.shown.isEmpty());
 }
 
-void TestUpdater::missingUpdaterIsReported()
+void TestUpdater::updaterThatDoesNotStartIsReported_data()
 {
+    QTest::addColumn<QByteArray>("program"); // empty: none
+    QTest::addColumn<bool>("executable");
+    QTest::newRow("missing") << QByteArray() << false;
+    QTest::newRow("not executable") << QByteArray("#!/bin/sh\necho hello\n") << false;
+    QTest::newRow("no program the system can run") << QByteArray("\x01\x02garbage") << true;
+}
+
+// The message, and no empty log: an updater that did not start wrote nothing.
+void TestUpdater::updaterThatDoesNotStartIsReported()
+{
+    QFETCH(QByteArray, program);
+    QFETCH(bool, executable);
     TestWorkspace ws;
+    const QString updater = ws.path(QStringLiteral("Ethernet_Update.exe"));
+    if (!program.isEmpty())
+        ws.writeFile(QStringLiteral("Ethernet_Update.exe"), program);
+    if (executable)
+        QFile::setPermissions(updater, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ws.writeFile(QStringLiteral("Ethernet_Update.log"), "the log of an earlier update\n");
     UpdateWindow w(ws);
     QTest::mouseClick(w.button("Btn_Update"), Qt::LeftButton);
     QCOMPARE(ws.messages.shown.size(), 1);
@@ -92,6 +117,51 @@ void TestUpdater::missingUpdaterIsReported()
     QCOMPARE(ws.messages.shown.first().text, QStringLiteral("Error! The update program could not be started"));
     QVERIFY(QFile::exists(ws.path(QStringLiteral("Ethernet_Update.xml"))));
     QVERIFY(!QApplication::overrideCursor());
+    const QString log = ws.path(QStringLiteral("Ethernet_Update.log"));
+    if (executable) // found and tried: the earlier log was already given up
+        QVERIFY(!QFile::exists(log));
+    else
+        QCOMPARE(ws.readFile(QStringLiteral("Ethernet_Update.log")), QByteArray("the log of an earlier update\n"));
+}
+
+void TestUpdater::logIsNeverWrittenThroughWhatStandsThere_data()
+{
+    QTest::addColumn<QString>("planted"); // "link", "dangling link" or "fifo"
+    QTest::newRow("a link to a file") << "link";
+    QTest::newRow("a dangling link") << "dangling link";
+    QTest::newRow("a FIFO") << "fifo";
+}
+
+// Whatever stands at the log's name is replaced by a new log; where a link points stays untouched.
+void TestUpdater::logIsNeverWrittenThroughWhatStandsThere()
+{
+    QFETCH(QString, planted);
+    TestWorkspace ws;
+    ws.writeFile(QStringLiteral("Ethernet_Update.exe"), "#!/bin/sh\necho written by the updater\n");
+    QFile::setPermissions(ws.path(QStringLiteral("Ethernet_Update.exe")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString log = updaterLogPath(ws.dir.path());
+    const QString outside = ws.path(QStringLiteral("outside.txt"));
+    if (planted == u"link")
+        ws.writeFile(QStringLiteral("outside.txt"), "someone else's");
+    if (!plantedFilesMissing().isEmpty())
+        QSKIP(qPrintable(plantedFilesMissing()));
+    if (planted == u"fifo")
+        QVERIFY(makeFifo(log));
+    else
+        QVERIFY(QFile::link(outside, log));
+
+    ProgramLauncher launcher;
+    QElapsedTimer clock;
+    clock.start();
+    const ProgramLauncher::Result result = launcher.run(updaterProgramPath(ws.dir.path()), QString(), 60000, log);
+    QCOMPARE(result.outcome, ProgramLauncher::Outcome::Ended);
+    QVERIFY(clock.elapsed() < 30000);
+    QVERIFY(!QFileInfo(log).isSymLink());
+    QCOMPARE(ws.readFile(QStringLiteral("Ethernet_Update.log")), QByteArray("written by the updater\n"));
+    if (planted == u"link")
+        QCOMPARE(ws.readFile(QStringLiteral("outside.txt")), QByteArray("someone else's"));
+    else
+        QVERIFY(!QFile::exists(outside));
 }
 
 void TestUpdater::updaterOutlivesTheConfigurator_data()
@@ -115,17 +185,18 @@ void TestUpdater::updaterOutlivesTheConfigurator()
     QProcess configurator;
     configurator.start(QCoreApplication::applicationFilePath(),
                        {QStringLiteral("--start-updater"), ws.dir.path(), killed ? QStringLiteral("wait") : QStringLiteral("close")});
-    QVERIFY(configurator.waitForStarted());
-    QVERIFY(configurator.waitForReadyRead(10000));
-    QCOMPARE(configurator.readLine().trimmed(), QByteArray("limit passed"));
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ws.path(QStringLiteral("updater.pid"))), 10000); // started, not yet ended
+    QVERIFY2(configurator.waitForStarted(kPatienceMs), qPrintable(processReport(configurator)));
+    QVERIFY2(configurator.waitForReadyRead(kPatienceMs), qPrintable(processReport(configurator)));
+    const QByteArray said = configurator.readLine().trimmed();
+    QVERIFY2(said == "limit passed", qPrintable(said + processReport(configurator)));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(ws.path(QStringLiteral("updater.pid"))), kPatienceMs); // started, not yet ended
     if (killed)
         configurator.kill();
-    QVERIFY(configurator.waitForFinished(10000));
+    QVERIFY2(configurator.waitForFinished(kPatienceMs), qPrintable(processReport(configurator)));
 
     QElapsedTimer clock;
     clock.start();
-    while (!QFile::exists(ws.path(QStringLiteral("finished.txt"))) && clock.elapsed() < 10000)
+    while (!QFile::exists(ws.path(QStringLiteral("finished.txt"))) && clock.elapsed() < kPatienceMs)
         QTest::qWait(50);
     QVERIFY2(QFile::exists(ws.path(QStringLiteral("finished.txt"))), "the updater was cut off");
     QCOMPARE(ws.readFile(QStringLiteral("probe.txt")), QByteArray("stdin=null\nown=yes\nwindow=shown\n"));

@@ -229,7 +229,7 @@ void TestVersionCheck::cancelEndsTheRequest()
     QElapsedTimer clock;
     clock.start();
     QFuture<bool> future = startVersionCheck(request);
-    QTRY_COMPARE(server.requests().size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 1, kPatienceMs);
     request.cancelled->store(true);
     future.waitForFinished();
     QVERIFY(!future.result());
@@ -267,7 +267,7 @@ void TestVersionCheck::timerTickShowsOrHidesTheLink()
 
     main->Timer_UpdateTimer();
     QVERIFY(!main->Timer_Update->isActive()); // stopped while the check runs
-    QTRY_VERIFY(!link->isHidden());
+    QTRY_VERIFY_WITH_TIMEOUT(!link->isHidden(), kPatienceMs);
     QCOMPARE(link->text(), QStringLiteral("<a href=\"%1\">New Version Available. Click Here for more Details</a>")
                                .arg(downloadPageUrl()));
     QVERIFY(main->Timer_Update->isActive());
@@ -278,8 +278,8 @@ void TestVersionCheck::timerTickShowsOrHidesTheLink()
 
     server.setReply(answer("VER. 1.200"));
     main->Timer_UpdateTimer();
-    QTRY_VERIFY(link->isHidden());
-    QTRY_VERIFY(main->Timer_Update->isActive());
+    QTRY_VERIFY_WITH_TIMEOUT(link->isHidden(), kPatienceMs);
+    QTRY_VERIFY_WITH_TIMEOUT(main->Timer_Update->isActive(), kPatienceMs);
     QCOMPARE(main->Timer_Update->interval(), 7200000);
     QCOMPARE(server.requests().size(), 2);
 }
@@ -297,11 +297,11 @@ void TestVersionCheck::timerChecksNeverOverlap()
     main->Timer_UpdateTimer();
     main->applyTimerRule(); // a confirmed options window while the check runs
     QVERIFY(!main->Timer_Update->isActive());
-    QTRY_COMPARE(server.requests().size(), 1);
+    QTRY_COMPARE_WITH_TIMEOUT(server.requests().size(), 1, kPatienceMs);
     // The flags were cleared while the check ran: the timer stays off afterwards.
     ws.state.Enable_Update = false;
     auto *link = main->findChild<QLabel *>(QStringLiteral("LL_Update"));
-    QTRY_VERIFY(!link->isHidden());
+    QTRY_VERIFY_WITH_TIMEOUT(!link->isHidden(), kPatienceMs);
     QVERIFY(!main->Timer_Update->isActive());
     QCOMPARE(server.requests().size(), 1);
 

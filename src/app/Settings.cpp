@@ -86,5 +86,5 @@ QByteArray settingsDocument(const AppState &state)
 
 bool Save_Setting(const AppState &state, QString *error)
 {
-    return writeXmlFile(settingsFilePath(state), settingsXml(state), error);
+    return replaceXmlFile(settingsFilePath(state), settingsXml(state), error);
 }

@@ -18,5 +18,5 @@ bool readSettings(AppState &state, QString *error);
 // The settings document as Save_Setting writes it.
 QByteArray settingsDocument(const AppState &state);
 
-// Writes the settings file from the state.
+// Writes the settings file from the state; a file there that did not read is kept first.
 bool Save_Setting(const AppState &state, QString *error);

@@ -67,6 +67,7 @@ TFAbout::TFAbout(AppState &state, Services &services, QWidget *parent)
     image2->setScaledContents(true);
     image2->setPixmap(logoPixmap(81));
     image2->setCursor(Qt::PointingHandCursor);
+    image2->setAccessibleName(kWebAddressShown); // it opens the page the address below names
     connect(image2, &ClickableLabel::clicked, this, &TFAbout::Label4Click);
 
     addText(this, QStringLiteral("Label1"), 128, 24, QStringLiteral("Software Zentrel "), lookFont(10, true));

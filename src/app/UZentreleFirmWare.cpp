@@ -3,10 +3,14 @@
 #include "app/Settings.h"
 #include "app/UAbout.h"
 #include "core/AppState.h"
+#include "core/ConfigurationLock.h"
 #include "core/Constants.h"
+#include "core/Names.h"
+#include "core/FileSystem.h"
 #include "core/Paths.h"
 #include "core/TextIndex.h"
 #include "core/Workspace.h"
+#include "core/XmlLookup.h"
 #include "i18n/Language.h"
 #include "i18n/USoftOptions.h"
 #include "i18n/VersionCheck.h"
@@ -75,6 +79,8 @@ void TFZentreleFirmWare::FormCreate()
     if (!readSettings(m_state, &error)) {
         // A damaged settings file must not stop the program: say so and go on with the fall-backs.
         setSettingsFallbacks(m_state);
+        if (entryKind(settingsFilePath(m_state)) == EntryKind::File)
+            error += QStringLiteral("\n\n") + unreadableCopyNote(settingsFilePath(m_state));
         m_services.messages->generalError(this, error);
     }
 
@@ -96,8 +102,11 @@ void TFZentreleFirmWare::FormCreate()
     if (!Load_Language(m_state, &error))
         m_services.messages->generalError(this, error);
 
-    const QString folder = joinPath(m_state.Dir_Projects, m_state.Project_Name);
-    m_state.Project_Dir = !m_state.Project_Name.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+    // The settings file may have been written by anyone: a name that is no folder directly under
+    // PROJECTS ("../x"), or a folder that leads out of it, makes nothing active, as a missing folder does.
+    m_state.Project_Dir = isPlainName(m_state.Project_Name) && isConfigurationFolder(m_state.Dir_Projects, m_state.Project_Name)
+                              ? joinPath(m_state.Dir_Projects, m_state.Project_Name)
+                              : QString();
 
     Set_Lang();
     Set_Files();
@@ -212,9 +221,13 @@ void TFZentreleFirmWare::Update_Device()
 {
     // The updater must never be sent an old image while the user believes a new one was written.
     QString error;
-    if (!Compose_Image(m_state, &error) || !Save_Image(m_state, &error)) {
-        m_services.messages->generalError(this, error);
-        return;
+    {
+        // The image is composed from the parameter file that another run may be writing.
+        ConfigurationLock lock(m_state.Project_Dir);
+        if (!lock.acquire(&error, m_services.lockWaitMs) || !Compose_Image(m_state, &error) || !Save_Image(m_state, &error)) {
+            m_services.messages->generalError(this, error);
+            return;
+        }
     }
     FBoot->Form_Type = 1;
     FBoot->exec();
@@ -253,6 +266,9 @@ void TFZentreleFirmWare::Set_Lang()
     Btn_Info->setToolTip(m_state.text(Txt::InfoButtonHint));
     Btn_Opz->setToolTip(m_state.text(Txt::OptionsButtonHint));
     Btn_Close->setToolTip(m_state.text(Txt::CloseButtonHint));
+    // The picture buttons have no caption: a screen reader names them by their hints.
+    for (StyledButton *button : {Btn_Info, Btn_Opz, Btn_Close})
+        button->setAccessibleName(button->toolTip());
     Btn_New->setText(m_state.text(Txt::NewConfigurationCaption));
     Btn_Open->setText(m_state.text(Txt::OpenConfigurationCaption));
     Btn_CreateBin->setText(m_state.text(Txt::UpdateDeviceCaption));

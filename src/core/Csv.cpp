@@ -1,28 +1,12 @@
 #include "core/Csv.h"
 
-#include <QStringDecoder>
+#include "core/TextEncoding.h"
 
 namespace {
 
 bool isLineEnd(QChar c)
 {
     return c == u'\n' || c == u'\r';
-}
-
-// The first line whose bytes are not UTF-8; a line break is never part of a longer sequence,
-// so each line can be decoded on its own.
-int firstLineNotUtf8(const QByteArray &data)
-{
-    int line = 1;
-    for (const QByteArray &bytes : data.split('\n')) {
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        const QString decoded = decoder.decode(bytes); // decoding happens on conversion
-        Q_UNUSED(decoded);
-        if (decoder.hasError())
-            return line;
-        ++line;
-    }
-    return line;
 }
 
 // Counts the first record's commas and semicolons outside quoted fields. Quotes count as the
@@ -63,23 +47,22 @@ QChar detectDelimiter(QStringView text)
     return semicolons > commas ? QChar(u';') : QChar(u',');
 }
 
-// Stateless: a sequence cut off at the end is an error too, not a wait for more bytes.
-bool decodeUtf8(const QByteArray &data, QString *text, CsvError *error)
+// UTF-8, or else Windows-1252, the spreadsheets' default where plans are made. A file that
+// tools put together may hold more than one byte-order mark.
+QString decodePlanText(QByteArrayView data, int *notUtf8Line)
 {
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    *text = decoder.decode(data);
-    if (decoder.hasError()) {
-        *error = {firstLineNotUtf8(data), QStringLiteral("not UTF-8 text (save the spreadsheet as CSV UTF-8)")};
-        return false;
+    const QByteArrayView mark("\xEF\xBB\xBF");
+    while (data.startsWith(mark))
+        data = data.sliced(mark.size());
+    *notUtf8Line = 0;
+    std::optional<QString> text = decodeStrictUtf8(data);
+    if (!text) {
+        *notUtf8Line = firstLineNotUtf8(data);
+        text = decodeWindows1252(data);
     }
-    return true;
-}
-
-// The decoder drops one byte-order mark; a file that tools put together may hold more.
-void dropByteOrderMarks(QString &text)
-{
-    while (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
+    while (text->startsWith(QChar(0xFEFF)))
+        text->remove(0, 1);
+    return *text;
 }
 
 // Splits the text into records, field by field, appending them to the table as they end.
@@ -94,6 +77,8 @@ public:
     {
         while (m_at < m_text.size()) {
             const QChar c = m_text.at(m_at);
+            if (!isLineEnd(c))
+                m_lineHasText = true;
             if (c == u'"' && m_field.isEmpty() && !m_fieldQuoted) {
                 if (!readQuotedField(error))
                     return false;
@@ -164,7 +149,6 @@ private:
     void endField()
     {
         m_record.fields << m_field;
-        m_record.quoted << m_fieldQuoted;
         m_field.clear();
         m_fieldQuoted = false;
     }
@@ -173,8 +157,9 @@ private:
     {
         endField();
         // A line with nothing on it is no record.
-        if (m_record.fields.size() > 1 || !m_record.fields.first().isEmpty() || m_record.quoted.first())
+        if (m_lineHasText)
             m_table.records << m_record;
+        m_lineHasText = false;
         m_record = CsvRecord{};
     }
 
@@ -186,17 +171,15 @@ private:
     CsvRecord m_record;
     QString m_field;
     bool m_fieldQuoted = false;
+    bool m_lineHasText = false;
 };
 
 } // namespace
 
 bool readCsv(const QByteArray &data, CsvTable *table, CsvError *error)
 {
-    QString text;
-    if (!decodeUtf8(data, &text, error))
-        return false;
-    dropByteOrderMarks(text);
     *table = CsvTable{};
+    const QString text = decodePlanText(data, &table->notUtf8Line);
     table->delimiter = detectDelimiter(text);
     return RecordReader(text, *table).read(error);
 }
@@ -207,12 +190,23 @@ QString csvRecord(const QStringList &fields, QChar delimiter)
     out.reserve(fields.size());
     for (const QString &f : fields) {
         // Both delimiters are quoted: a reader finds the delimiter anew from the first record.
-        const bool quote = f.isEmpty() || f.contains(u',') || f.contains(u';') || f.contains(u'"') || f.contains(u'\n')
-                           || f.contains(u'\r') || f.front() == u' ' || f.back() == u' ';
+        const bool quote = !f.isEmpty() && (f.contains(u',') || f.contains(u';') || f.contains(u'"') || f.contains(u'\n')
+                           || f.contains(u'\r') || f.front() == u' ' || f.back() == u' ');
         if (quote)
             out << u'"' + QString(f).replace(u'"', QStringLiteral("\"\"")) + u'"';
         else
             out << f;
     }
+    // A record of one empty field would be a blank line, which is no record.
+    if (out.size() == 1 && out.first().isEmpty())
+        out.first() = QStringLiteral("\"\"");
     return out.join(delimiter) + QStringLiteral("\r\n");
+}
+
+bool startsLikeFormula(QStringView text)
+{
+    if (text.isEmpty())
+        return false;
+    const QChar c = text.front();
+    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
 }

@@ -80,10 +80,8 @@ bool Split_IP_Address(const QString &Text, QString &IP1, QString &IP2, QString &
 QString dottedIpv4(quint32 address)
 {
     return QStringLiteral("%1.%2.%3.%4")
-        .arg(address >> 24)
-        .arg(address >> 16 & 0xFF)
-        .arg(address >> 8 & 0xFF)
-        .arg(address & 0xFF);
+        .arg(QString::number(address >> 24), QString::number(address >> 16 & 0xFF),
+             QString::number(address >> 8 & 0xFF), QString::number(address & 0xFF));
 }
 
 QString dottedIpv4(const quint8 (&bytes)[4])

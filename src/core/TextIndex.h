@@ -252,5 +252,29 @@ enum Index : int {
     MsgBoxOk = 648,
     MsgBoxYes = 649,
     MsgBoxNo = 650,
+
+    // The commissioning sheet, and the network warnings it shares with the tool's messages
+    SheetLanguageTag = 651, // the sheet's HTML lang attribute
+    SheetTitle = 652,
+    SheetDefaultsNote = 653,
+    SheetValidationHeading = 654,
+    SheetRulesPass = 655,
+    SheetNetworkHeading = 656,
+    SheetNoNetworkWarnings = 657,
+    SheetImageHeading = 658,
+    SheetImageNotComposed = 659,
+    SheetChecksum = 660,
+    SheetImageCurrent = 661,
+    SheetImageOutOfDate = 662,
+    SheetImageWrongSize = 663,
+    SheetImageWrongChecksum = 664,
+    NetMaskNotContiguous = 665,
+    NetAddressThisNetwork = 666,
+    NetAddressLoopback = 667,
+    NetAddressLimitedBroadcast = 668,
+    NetAddressMulticast = 669,
+    NetAddressIsNetwork = 670,
+    NetAddressIsBroadcast = 671,
+    NetGatewayOutsideSubnet = 672,
 };
 } // namespace Txt

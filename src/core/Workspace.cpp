@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/Constants.h"
 #include "core/FileIO.h"
+#include "core/FileSystem.h"
 #include "core/Paths.h"
 
 #include <QDir>
@@ -72,7 +73,8 @@ bool copyShippedLanguages(const QString &shippedDir, const QString &languageDir,
     }
     for (const QFileInfo &source : shipped) {
         const QString target = joinPath(languageDir, source.fileName());
-        if (QFileInfo::exists(target))
+        // Whatever stands there is the user's, a link too (followed, it would create its target).
+        if (entryKind(target) != EntryKind::Missing)
             continue;
         // Read and write rather than copy: the copy must not inherit the install's read-only bits,
         // or the options window would skip it.

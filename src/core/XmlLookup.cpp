@@ -1,8 +1,10 @@
 #include "core/XmlLookup.h"
 
 #include "core/FileIO.h"
+#include "core/FileSystem.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHash>
 #include <QList>
 #include <QXmlStreamReader>
@@ -154,9 +156,7 @@ bool parseXml(const QByteArray &data, const QString &path, QDomDocument *doc, QS
     }
     if (error) {
         *error = QStringLiteral("%1: %2 (line %3, column %4)")
-                     .arg(QDir::toNativeSeparators(path), message)
-                     .arg(line)
-                     .arg(column);
+                     .arg(QDir::toNativeSeparators(path), message, QString::number(line), QString::number(column));
     }
     return false;
 }
@@ -221,7 +221,47 @@ bool writeXmlFile(const QString &path, const QDomDocument &doc, QString *error)
         }
         return false;
     }
-    return writeFileAtomic(path, doc.toByteArray(-1), error);
+    // Readers pass over blanks after the last node: an in-place save may pad with them.
+    return writeFileAtomic(path, doc.toByteArray(-1), error, Padding::Blanks);
+}
+
+QString unreadableCopyPath(const QString &path)
+{
+    return path + QStringLiteral(".unreadable");
+}
+
+QString unreadableCopyNote(const QString &path)
+{
+    return QStringLiteral("Saving replaces %1; what it holds now is kept as %2.")
+        .arg(QFileInfo(path).fileName(), QFileInfo(unreadableCopyPath(path)).fileName());
+}
+
+bool keepIfUnreadable(const QString &path, QString *keptAs, QString *error)
+{
+    if (entryKind(path) != EntryKind::File)
+        return true;
+    QByteArray data;
+    QDomDocument earlier;
+    QString ignored;
+    if (readWholeFile(path, &data, &ignored) && parseXml(data, path, &earlier, &ignored))
+        return true;
+    QString why;
+    if (!keepCopy(path, unreadableCopyPath(path), &why)) {
+        if (error) {
+            *error = QStringLiteral("%1: does not read as XML, and no copy of it could be kept, so it is not "
+                                    "replaced (%2)")
+                         .arg(QDir::toNativeSeparators(path), why);
+        }
+        return false;
+    }
+    if (keptAs)
+        *keptAs = unreadableCopyPath(path);
+    return true;
+}
+
+bool replaceXmlFile(const QString &path, const QDomDocument &doc, QString *error, QString *keptAs)
+{
+    return keepIfUnreadable(path, keptAs, error) && writeXmlFile(path, doc, error);
 }
 
 std::optional<QString> leafText(const QDomNode &parent, const QString &name)

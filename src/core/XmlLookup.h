@@ -42,6 +42,23 @@ QString characterCode(QStringView text, qsizetype at);
 // holding a text XML cannot hold is refused, and the earlier file stays as it was.
 bool writeXmlFile(const QString &path, const QDomDocument &doc, QString *error);
 
+// Where the bytes of a file that did not read as XML are kept when it is replaced:
+// <path>.unreadable, replaced each time.
+QString unreadableCopyPath(const QString &path);
+
+// Says, after the message of a file that did not read, that saving keeps what it holds.
+QString unreadableCopyNote(const QString &path);
+
+// Before a file is replaced or removed: a regular file there that does not read as XML is kept
+// in its unreadable copy, which `keptAs` then names. False, with the reason, when no copy can be
+// made; then the file must stay.
+bool keepIfUnreadable(const QString &path, QString *keptAs, QString *error);
+
+// As writeXmlFile, for a file a user may have damaged: a regular file there that does not read
+// as XML is first kept in its unreadable copy, which `keptAs` then names. When no copy can be
+// made, nothing is written.
+bool replaceXmlFile(const QString &path, const QDomDocument &doc, QString *error, QString *keptAs = nullptr);
+
 // The text of the first child element of `parent` named exactly `name`, when that element
 // holds nothing or a single text (or CDATA) node; nothing otherwise.
 std::optional<QString> leafText(const QDomNode &parent, const QString &name);

@@ -5,7 +5,9 @@
 #include "core/Constants.h"
 #include "core/FileIO.h"
 #include "core/IntegerConversion.h"
+#include "core/Names.h"
 #include "core/Paths.h"
+#include "core/TextEncoding.h"
 
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -13,25 +15,6 @@
 namespace {
 
 constexpr QChar kPilcrow = QChar(0x00B6);
-
-// Bytes 0x80-0x9F of Windows-1252; the rest of the page equals Latin-1.
-constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-QString decodeCp1252(QByteArrayView bytes)
-{
-    QString out;
-    out.reserve(bytes.size());
-    for (char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        out.append(QChar(b >= 0x80 && b <= 0x9F ? kCp1252High[b - 0x80] : char16_t(b)));
-    }
-    return out;
-}
 
 void applyLine(TextTable &table, QStringView rawLine)
 {
@@ -72,7 +55,11 @@ QString decodeLanguageFile(const QByteArray &bytes)
         return QStringDecoder(QStringDecoder::Utf16LE)(QByteArrayView(bytes).sliced(2));
     if (bytes.startsWith("\xFE\xFF"))
         return QStringDecoder(QStringDecoder::Utf16BE)(QByteArrayView(bytes).sliced(2));
-    return decodeCp1252(bytes);
+    // Editors save UTF-8 without a mark too; Windows-1252 text with any letter beyond ASCII is
+    // practically never valid UTF-8, so the old 8-bit files read as before.
+    if (const std::optional<QString> utf8 = decodeStrictUtf8(bytes))
+        return *utf8;
+    return decodeWindows1252(bytes);
 }
 
 void applyLanguageText(TextTable &table, const QString &text)
@@ -113,15 +100,17 @@ QString languageFilePath(const AppState &state, const QString &languageName)
     return joinPath(state.Dir_Language, languageName + kLanguageExtension);
 }
 
+bool isLanguageName(const AppState &state, const QString &languageName)
+{
+    return isPlainName(languageName) && isLanguageFileEntry(QFileInfo(languageFilePath(state, languageName)));
+}
+
 bool Load_Language(AppState &state, QString *error)
 {
     Set_Default_Lang(state.Text_Table);
-    const auto isLanguageFile = [&](const QString &name) {
-        return !name.isEmpty() && isLanguageFileEntry(QFileInfo(languageFilePath(state, name)));
-    };
-    if (!isLanguageFile(state.Language_Name)) {
+    if (!isLanguageName(state, state.Language_Name)) {
         state.Language_Name = kDefaultLanguage;
-        if (!isLanguageFile(state.Language_Name))
+        if (!isLanguageName(state, state.Language_Name))
             return true;
     }
     if (!Read_Lang_File(state.Text_Table, languageFilePath(state, state.Language_Name), error)) {

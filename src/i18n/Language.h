@@ -14,7 +14,8 @@ inline const QString kLanguageExtension = QStringLiteral(".lng");
 // Empties the table and fills it with the 800 built-in English texts.
 void Set_Default_Lang(TextTable &table);
 
-// Decodes a language file: a byte-order mark selects UTF-8 or UTF-16; without one, Windows-1252.
+// Decodes a language file: a byte-order mark selects UTF-8 or UTF-16; without one, the text is
+// UTF-8 when its bytes are, else Windows-1252.
 QString decodeLanguageFile(const QByteArray &bytes);
 
 // Lays the text lines of a decoded language file over the table.
@@ -30,6 +31,10 @@ bool isLanguageFileEntry(const QFileInfo &info);
 
 // The path of a language's file in the language folder.
 QString languageFilePath(const AppState &state, const QString &languageName);
+
+// A language of the language folder: a plain name (no path, nothing hidden) whose file is there.
+// A name from the settings file or a command line leads to no file outside that folder.
+bool isLanguageName(const AppState &state, const QString &languageName);
 
 // Built-in texts, then the file of Language_Name (or of English, which Language_Name then
 // becomes). On a read failure the table holds the built-in texts and the error is returned.

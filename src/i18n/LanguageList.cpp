@@ -1,7 +1,7 @@
 #include "i18n/LanguageList.h"
 
 #include "core/Paths.h"
-#include "core/XmlLookup.h"
+#include "core/Names.h"
 #include "i18n/Language.h"
 
 #include <QCollator>
@@ -16,9 +16,9 @@ QStringList listLanguageFiles(const QString &folder)
     const QFileInfoList entries =
         QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
     for (const QFileInfo &info : entries) {
-        // The chosen name is written into the settings file: XML must be able to hold it.
+        // Only names Load_Language takes: the chosen one goes into the settings file and back.
         if (isLanguageFileEntry(info) && !info.isSymLink() && info.permissions().testFlag(QFile::WriteOwner)
-            && isXmlText(info.fileName()))
+            && isPlainName(languageDisplayName(info.fileName())))
             names.append(info.fileName());
     }
     // Alphabetical as a reader expects it: accented letters with their base letter, case aside.
@@ -30,6 +30,21 @@ QStringList listLanguageFiles(const QString &folder)
         return blind != 0 ? blind < 0 : a < b;
     });
     return names;
+}
+
+std::optional<QString> findLanguage(const QString &folder, const QString &name)
+{
+    const QStringList files = listLanguageFiles(folder);
+    QStringList matches;
+    for (const QString &file : files) {
+        if (languageDisplayName(file) == name)
+            return file;
+        if (languageDisplayName(file).compare(name, Qt::CaseInsensitive) == 0)
+            matches << file;
+    }
+    if (matches.size() != 1)
+        return std::nullopt;
+    return matches.first();
 }
 
 QString languageDisplayName(const QString &fileName)

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 // The language files of the options window: which are offered, in which order, on which page.
 
 inline constexpr int kLanguagesPerPage = 6;
@@ -12,6 +14,10 @@ inline const QString kDefaultFlag = QStringLiteral("DefaultFlag.bmp");
 // without regard to case or accents. A file its owner cannot write counts as read-only and is
 // left out, and so is a symbolic link and a name XML cannot hold; hidden files are listed.
 QStringList listLanguageFiles(const QString &folder);
+
+// The file of the language `name` among listLanguageFiles(folder): its own name in any letter
+// case, an exact match first. Nothing when no file, or more than one, matches.
+std::optional<QString> findLanguage(const QString &folder, const QString &name);
 
 // "Deutsch.lng" -> "Deutsch".
 QString languageDisplayName(const QString &fileName);

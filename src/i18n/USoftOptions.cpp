@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Constants.h"
+#include "core/FileIO.h"
 #include "core/TextIndex.h"
 #include "i18n/Language.h"
 #include "i18n/LanguageList.h"
@@ -32,8 +33,10 @@ const QPoint kSlotLabel[6] = {{80, 56}, {80, 110}, {80, 164}, {310, 56}, {310, 1
 // bottom-left pixel transparent. A null pixmap when the file cannot be read as a picture.
 QPixmap flagPixmap(const QString &path)
 {
+    // Read as any file of the workspace is: a FIFO in a picture's place must not stop the window.
+    QByteArray bytes;
     QImage source;
-    if (!source.load(path) || source.isNull())
+    if (!readWholeFile(path, &bytes, nullptr) || !source.loadFromData(bytes) || source.isNull())
         return QPixmap();
     source = source.convertToFormat(QImage::Format_ARGB32);
     const QRgb key = source.pixel(0, source.height() - 1);
@@ -220,6 +223,7 @@ void TFSoftOptions::showSlot(int index, const QString &fileName)
     const QString picture = flagPicturePath(m_state.Dir_Language, name);
     const QPixmap flag = picture.isEmpty() ? QPixmap() : flagPixmap(picture);
     I_L[index]->setPixmap(flag);
+    I_L[index]->setAccessibleName(name);
     I_L[index]->setVisible(!flag.isNull());
 }
 

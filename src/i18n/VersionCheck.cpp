@@ -8,6 +8,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <mutex>
 
 namespace {
@@ -71,10 +72,28 @@ QString versionQueryUrl()
     return webBase() + kVersionQueryPath + kSwCode;
 }
 
-qint32 Conv_Version(const QString &Ver_str)
+namespace {
+
+// Step 1 of Conv_Version: the text after the first blank (the whole text without one), trimmed.
+QString versionPart(const QString &Ver_str)
 {
     const qsizetype blank = Ver_str.indexOf(u' ');
-    const QString t = trimControl(blank < 0 ? QStringView(Ver_str) : QStringView(Ver_str).mid(blank + 1));
+    return trimControl(blank < 0 ? QStringView(Ver_str) : QStringView(Ver_str).mid(blank + 1));
+}
+
+} // namespace
+
+QString namedVersion(const QString &answer)
+{
+    constexpr qsizetype kLongestShown = 32;
+    const QString version = versionPart(trimControl(answer));
+    const auto end = std::find_if(version.begin(), version.end(), [](QChar c) { return c.unicode() < 32; });
+    return version.left(std::min<qsizetype>(end - version.begin(), kLongestShown));
+}
+
+qint32 Conv_Version(const QString &Ver_str)
+{
+    const QString t = versionPart(Ver_str);
     if (t.size() < 5)
         return -1;
     const QString digits = QString(t.at(0)) + t.at(2) + t.at(3) + t.at(4);
@@ -153,11 +172,13 @@ bool Check_Version(const VersionCheckRequest &request)
     return isNewerVersion(fetchVersionAnswer(request));
 }
 
-std::optional<bool> checkVersionAnswered(const VersionCheckRequest &request, QString *failure)
+std::optional<bool> checkVersionAnswered(const VersionCheckRequest &request, QString *failure, QString *named)
 {
     const QString answer = fetchVersionAnswer(request, failure);
     if (!failure->isEmpty())
         return std::nullopt;
+    if (named)
+        *named = namedVersion(answer);
     return isNewerVersion(answer);
 }
 

@@ -27,6 +27,10 @@ QString versionQueryUrl();
 // -1 when they give no number.
 qint32 Conv_Version(const QString &Ver_str);
 
+// The version an answer body names, as Conv_Version reads it: the text after its first blank,
+// up to a line break and at most 32 characters; empty for an empty answer.
+QString namedVersion(const QString &answer);
+
 // Whether an answer body names a version newer than this program's own.
 bool isNewerVersion(const QString &answer);
 
@@ -39,8 +43,9 @@ QString fetchVersionAnswer(const VersionCheckRequest &request, QString *failure 
 bool Check_Version(const VersionCheckRequest &request = VersionCheckRequest());
 
 // As Check_Version, but a script must tell "not newer" from "no answer": nothing, with the
-// reason in `failure`, when the server did not answer.
-std::optional<bool> checkVersionAnswered(const VersionCheckRequest &request, QString *failure);
+// reason in `failure`, when the server did not answer. `named` gets the version it named.
+std::optional<bool> checkVersionAnswered(const VersionCheckRequest &request, QString *failure,
+                                         QString *named = nullptr);
 
 // Check_Version on a worker thread; the caller watches the future.
 QFuture<bool> startVersionCheck(const VersionCheckRequest &request = VersionCheckRequest());

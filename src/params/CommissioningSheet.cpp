@@ -1,7 +1,14 @@
 #include "params/CommissioningSheet.h"
 
 #include "core/Constants.h"
+#include "core/FileIO.h"
+#include "core/Paths.h"
+#include "core/TextIndex.h"
+#include "params/ConfigImage.h"
 #include "params/EditorGroups.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
 
 namespace {
 
@@ -64,6 +71,59 @@ QString groupsHtml(const SheetSection &section, const TextTable &texts)
     return html;
 }
 
+// A configuration's name as a shell takes it: quoted unless it is one plain word.
+QString shellWord(const QString &name)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9._-]+$"));
+    if (plain.match(name).hasMatch())
+        return name;
+    QString quoted = name;
+    quoted.replace(u'"', QStringLiteral("\\\""));
+    return u'"' + quoted + u'"';
+}
+
+QString imageHtml(const SheetSection &section, const TextTable &texts)
+{
+    const SheetImage &image = section.image;
+    const QString file = joinPath(kBinFolder, kImageFile);
+    const auto paragraph = [](const QString &text) { return QStringLiteral("<p>%1</p>\n").arg(escaped(text)); };
+    const QString checksum = paragraph(
+        texts.text(Txt::SheetChecksum, {QString::number(image.checksum),
+                                        QStringLiteral("%1").arg(image.checksum, 8, 16, QLatin1Char('0')).toUpper()}));
+    switch (image.state) {
+    case SheetImage::State::NotComposed:
+        return paragraph(texts.text(Txt::SheetImageNotComposed,
+                                    {texts.text(Txt::UpdateDeviceCaption).trimmed(),
+                                     QStringLiteral("kv40812-tool image ") + shellWord(section.name)}));
+    case SheetImage::State::Unreadable:
+        return paragraph(image.error);
+    case SheetImage::State::WrongSize:
+        return paragraph(texts.text(Txt::SheetImageWrongSize,
+                                    {file, QString::number(image.size), QString::number(kImageSize)}));
+    case SheetImage::State::WrongChecksum:
+        return paragraph(texts.text(Txt::SheetImageWrongChecksum,
+                                    {file, QString::number(image.checksum), QString::number(image.sum)}));
+    case SheetImage::State::Current:
+        return checksum + paragraph(texts.text(Txt::SheetImageCurrent, {file}));
+    case SheetImage::State::OutOfDate:
+        return checksum + paragraph(texts.text(Txt::SheetImageOutOfDate, {file}));
+    case SheetImage::State::Unchecked:
+        break;
+    }
+    return checksum;
+}
+
+QString networkWarningsHtml(const QStringList &warnings, const TextTable &texts)
+{
+    QString html = QStringLiteral("<h2>%1</h2>\n").arg(escaped(texts.text(Txt::SheetNetworkHeading)));
+    if (warnings.isEmpty())
+        return html + QStringLiteral("<p class=\"pass\">%1</p>\n").arg(escaped(texts.text(Txt::SheetNoNetworkWarnings)));
+    html += QStringLiteral("<ul>\n");
+    for (const QString &warning : warnings)
+        html += QStringLiteral("<li>%1</li>\n").arg(escaped(warning));
+    return html + QStringLiteral("</ul>\n");
+}
+
 QString sectionHtml(const SheetSection &section, const TextTable &texts)
 {
     QString html = QStringLiteral("<section>\n<header><p class=\"code\">%1</p><p class=\"desc\">%2</p></header>\n")
@@ -71,37 +131,63 @@ QString sectionHtml(const SheetSection &section, const TextTable &texts)
     html += QStringLiteral("<h1>%1</h1>\n<p class=\"date\">%2</p>\n")
                 .arg(escaped(section.name), section.date.toString(Qt::ISODate));
     if (!section.hasParameterFile)
-        html += QStringLiteral("<p class=\"note\">No ParGen.xml: the values the editor shows for a new "
-                               "configuration.</p>\n");
+        html += QStringLiteral("<p class=\"note\">%1</p>\n").arg(escaped(texts.text(Txt::SheetDefaultsNote, {kParGenFile})));
     html += groupsHtml(section, texts);
 
-    html += QStringLiteral("<h2>Validation</h2>\n");
+    html += QStringLiteral("<h2>%1</h2>\n").arg(escaped(texts.text(Txt::SheetValidationHeading)));
     html += section.brokenRule
                 ? QStringLiteral("<p class=\"broken\">%1</p>\n").arg(escaped(texts.text(*section.brokenRule)))
-                : QStringLiteral("<p class=\"pass\">All validation rules pass.</p>\n");
-    html += networkWarningsHtml(section.networkWarnings);
-    html += QStringLiteral("<h2>Image</h2>\n<p>%1</p>\n</section>\n").arg(escaped(section.image));
-    return html;
+                : QStringLiteral("<p class=\"pass\">%1</p>\n").arg(escaped(texts.text(Txt::SheetRulesPass)));
+    html += networkWarningsHtml(section.networkWarnings, texts);
+    html += QStringLiteral("<h2>%1</h2>\n").arg(escaped(texts.text(Txt::SheetImageHeading)));
+    return html + imageHtml(section, texts) + QStringLiteral("</section>\n");
 }
 
 } // namespace
 
-QString networkWarningsHtml(const QStringList &warnings)
+SheetImage sheetImageOf(const QString &folder)
 {
-    QString html = QStringLiteral("<h2>Network</h2>\n");
-    if (warnings.isEmpty())
-        return html + QStringLiteral("<p class=\"pass\">No network warnings.</p>\n");
-    html += QStringLiteral("<ul>\n");
-    for (const QString &warning : warnings)
-        html += QStringLiteral("<li>%1</li>\n").arg(escaped(warning));
-    return html + QStringLiteral("</ul>\n");
+    SheetImage image;
+    const QString path = imageFilePathIn(folder);
+    if (!QFileInfo::exists(path))
+        return image;
+    QByteArray bytes;
+    if (!readWholeFile(path, &bytes, &image.error)) {
+        image.state = SheetImage::State::Unreadable;
+        return image;
+    }
+    Config_Image record;
+    if (!Parse_Image(bytes, &record, &image.checksum, &image.sum)) {
+        image.state = SheetImage::State::WrongSize;
+        image.size = bytes.size();
+        return image;
+    }
+    if (image.checksum != image.sum) {
+        image.state = SheetImage::State::WrongChecksum;
+        return image;
+    }
+
+    image.state = SheetImage::State::Unchecked;
+    const QString parGen = parameterFilePathIn(folder);
+    std::optional<QByteArray> parameters;
+    QString error;
+    if (QFileInfo::exists(parGen)) {
+        parameters.emplace();
+        if (!readWholeFile(parGen, &*parameters, &error))
+            return image;
+    }
+    QByteArray current;
+    if (composeImage(parameters, parGen, &current, &error))
+        image.state = current == bytes ? SheetImage::State::Current : SheetImage::State::OutOfDate;
+    return image;
 }
 
 QString commissioningSheet(const QList<SheetSection> &sections, const TextTable &texts)
 {
-    QString html = QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
-                                  "<title>%1 commissioning sheet</title>\n<style>%2</style>\n</head>\n<body>\n")
-                       .arg(escaped(kSwCode), QString::fromLatin1(kStyle));
+    QString html = QStringLiteral("<!DOCTYPE html>\n<html lang=\"%1\">\n<head>\n<meta charset=\"utf-8\">\n"
+                                  "<title>%2</title>\n<style>%3</style>\n</head>\n<body>\n")
+                       .arg(escaped(texts.text(Txt::SheetLanguageTag).trimmed()),
+                            escaped(texts.text(Txt::SheetTitle, {kSwCode})), QString::fromLatin1(kStyle));
     for (const SheetSection &section : sections)
         html += sectionHtml(section, texts);
     return html + QStringLiteral("</body>\n</html>\n");

@@ -3,12 +3,14 @@
 #include "core/AppState.h"
 #include "core/Constants.h"
 #include "core/FileIO.h"
+#include "core/FileSystem.h"
 #include "core/IntegerConversion.h"
 #include "core/Paths.h"
 #include "core/XmlLookup.h"
 #include "params/Parameters.h"
 #include "params/SendType.h"
 
+#include <QDir>
 #include <QDomDocument>
 #include <QFileInfo>
 
@@ -279,12 +281,12 @@ bool Parse_Image(const QByteArray &bytes, Config_Image *image, quint32 *storedSu
 
 QString wrongImageSizeMessage(qsizetype size)
 {
-    return QStringLiteral("wrong size: expected %1 bytes, found %2").arg(kImageSize).arg(size);
+    return QStringLiteral("wrong size: expected %1 bytes, found %2").arg(QString::number(kImageSize), QString::number(size));
 }
 
 QString wrongChecksumMessage(quint32 storedSum, quint32 computedSum)
 {
-    return QStringLiteral("wrong checksum: expected %1, found %2").arg(computedSum).arg(storedSum);
+    return QStringLiteral("wrong checksum: expected %1, found %2").arg(QString::number(computedSum), QString::number(storedSum));
 }
 
 bool composeImage(const std::optional<QByteArray> &parGen, const QString &parGenPath, QByteArray *image,
@@ -328,5 +330,16 @@ QString imageFilePath(const AppState &state)
 
 bool Save_Image(const AppState &state, QString *error)
 {
-    return writeFileAtomic(imageFilePath(state), state.Image_Buffer.left(state.Image_Length), error);
+    return saveImageFile(state.Project_Dir, state.Image_Buffer.left(state.Image_Length), error);
+}
+
+bool saveImageFile(const QString &projectDir, const QByteArray &image, QString *error)
+{
+    const QString bin = joinPath(projectDir, kBinFolder);
+    if (const EntryKind kind = entryKind(bin); kind == EntryKind::Link) {
+        if (error)
+            *error = QDir::toNativeSeparators(bin) + QStringLiteral(": ") + refusalOf(kind, QStringLiteral("not written"));
+        return false;
+    }
+    return writeFileAtomic(imageFilePathIn(projectDir), image, error);
 }

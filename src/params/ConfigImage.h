@@ -166,4 +166,8 @@ bool Compose_Image(AppState &state, QString *error);
 
 // Writes the composed image to Project_Dir/bin/bank.bin; an earlier file stays whole on failure.
 bool Save_Image(const AppState &state, QString *error);
+
+// Writes an image into a configuration's bin folder, which must be a folder of its own: a link
+// there is refused, the image never lands where it points.
+bool saveImageFile(const QString &projectDir, const QByteArray &image, QString *error);
 QString imageFilePath(const AppState &state);

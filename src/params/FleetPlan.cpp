@@ -1,6 +1,9 @@
 #include "params/FleetPlan.h"
 
 #include "core/Ipv4.h"
+#include "core/Csv.h"
+#include "core/Names.h"
+#include "core/NearestMatch.h"
 #include "params/NetworkRules.h"
 #include "params/ParameterText.h"
 #include "params/Validation.h"
@@ -22,43 +25,65 @@ PlanProblem noNameColumn(int line)
 // What each column of the header holds.
 struct Columns {
     int name = -1;
-    QList<const ParameterDef *> parameters; // per column; nullptr for Name, unknown and unnamed ones
+    QList<const ParameterDef *> parameters; // per column; nullptr for Name, left-out and unnamed ones
     QList<bool> unnamed;                    // an empty header cell: its cells must stay empty
+    QList<bool> leftOut;                    // a column of the plant's own, or one already reported
 };
+
+bool isNameColumn(const QString &column)
+{
+    return column.compare(kNameColumn, Qt::CaseInsensitive) == 0;
+}
+
+// A column that is not a key is a plant's own (remarks, locations); one close to a key is a slip.
+void readUnknownColumn(const CsvRecord &header, const QString &column, QList<PlanProblem> &problems)
+{
+    const QStringList nearest = nearestMatches(column, QStringList{kNameColumn} + parameterKeys());
+    if (nearest.isEmpty())
+        problems.append({header.line, column,
+                         QStringLiteral("the column \"%1\" is no parameter key; it is left out").arg(column), true});
+    else
+        problems.append({header.line, column, QStringLiteral("unknown column; ") + didYouMean(nearest)});
+}
 
 Columns readHeader(const CsvRecord &header, QList<PlanProblem> &problems)
 {
     Columns columns;
-    QSet<QString> seen;
+    QSet<QString> seen; // case-folded: keys are read in any letter case
     for (qsizetype i = 0; i < header.fields.size(); ++i) {
         // Keys hold no blanks, so blanks around a column name are a spreadsheet's, not a typo.
         const QString column = header.fields.at(i).trimmed();
         const ParameterDef *def = findParameter(column);
         columns.parameters << def;
         columns.unnamed << column.isEmpty();
+        columns.leftOut << false;
         if (column.isEmpty())
             continue;
-        if (seen.contains(column)) {
+        const QString folded = column.toCaseFolded();
+        if (seen.contains(folded)) {
             problems.append({header.line, column, QStringLiteral("the column appears twice")});
             columns.parameters.last() = nullptr;
+            columns.leftOut.last() = true;
             continue;
         }
-        seen.insert(column);
-        if (column == kNameColumn)
+        seen.insert(folded);
+        if (isNameColumn(column)) {
             columns.name = int(i);
-        else if (!def)
-            problems.append({header.line, column,
-                             QStringLiteral("unknown column (the columns are Name and the keys of ParGen.xml)")});
+        } else if (!def) {
+            readUnknownColumn(header, column, problems);
+            columns.leftOut.last() = true;
+        }
     }
     if (columns.name < 0)
         problems.append(noNameColumn(header.line));
     return columns;
 }
 
-bool isBlankRow(const CsvRecord &record)
+// Nothing in any column that is read: a spacer, or a row of remarks alone.
+bool isBlankRow(const CsvRecord &record, const Columns &columns)
 {
     for (qsizetype i = 0; i < record.fields.size(); ++i) {
-        if (!record.fields.at(i).isEmpty() || record.quoted.at(i))
+        if (!record.fields.at(i).isEmpty() && !columns.leftOut.value(i))
             return false;
     }
     return true;
@@ -95,7 +120,7 @@ public:
     {
         for (const PlanWorkspace::Configuration &configuration : workspace.configurations) {
             m_byName.insert(configuration.name, &configuration);
-            m_byFoldedName.insert(configuration.name.toCaseFolded(), &configuration);
+            m_byFolderKey.insert(folderKey(configuration.name), &configuration);
         }
     }
 
@@ -104,7 +129,7 @@ public:
     {
         QSet<QString> touched;
         for (const CsvRecord &record : records)
-            touched.insert(record.fields.value(m_columns.name));
+            touched.insert(nameOf(record));
         for (const PlanWorkspace::Configuration &configuration : m_workspace.configurations) {
             if (touched.contains(configuration.name))
                 continue;
@@ -134,10 +159,17 @@ public:
     }
 
 private:
+    QString nameOf(const CsvRecord &record) const { return planCellValue(record.fields.value(m_columns.name)); }
+
     void problem(RowCheck &check, const QString &column, const QString &message)
     {
         m_problems.append({check.record.line, column, message});
         check.failed = true;
+    }
+
+    void warning(const RowCheck &check, const QString &column, const QString &message)
+    {
+        m_problems.append({check.record.line, column, message, true});
     }
 
     // The stored values of the configuration the row names, or the defaults for a new one.
@@ -145,8 +177,9 @@ private:
     {
         PlanRow &row = check.row;
         row.line = check.record.line;
-        row.name = check.record.fields.value(m_columns.name);
+        row.name = nameOf(check.record);
         row.values = defaultParameterValues();
+        const qsizetype problemsBefore = m_problems.size();
         if (const PlanWorkspace::Configuration *existing = m_byName.value(row.name)) {
             row.exists = true;
             if (!existing->loadError.isEmpty()) {
@@ -156,25 +189,31 @@ private:
             row.values = existing->values;
         } else if (const int refusal = m_workspace.refusalOfNewName(row.name); refusal >= 0) {
             problem(check, kNameColumn, m_texts.text(refusal));
-        } else if (const PlanWorkspace::Configuration *other = m_byFoldedName.value(row.name.toCaseFolded())) {
-            problem(check, kNameColumn, QStringLiteral("\"%1\" differs from the configuration \"%2\" only in letter case")
-                                            .arg(row.name, other->name));
+        } else if (const PlanWorkspace::Configuration *other = m_byFolderKey.value(folderKey(row.name))) {
+            problem(check, kNameColumn, sameFolderMessage(row.name, other->name));
+        } else if (const QString windows = windowsNameProblem(row.name); !windows.isEmpty()) {
+            problem(check, kNameColumn, windows);
         }
+        // Blanks are allowed in names, but a cell hides them at either end; a new name that
+        // ends in one is refused above, as Windows cannot hold it.
+        if (m_problems.size() == problemsBefore && !row.name.isEmpty()
+            && (row.name.front().isSpace() || row.name.back().isSpace()))
+            warning(check, kNameColumn, QStringLiteral("the name \"%1\" begins or ends with a blank; it is written as given")
+                                            .arg(row.name));
     }
 
-    // No two rows name the same configuration, in any letter case.
+    // No two rows name one folder, as Windows or macOS see folders.
     void checkNameIsNew(RowCheck &check)
     {
         const QString &name = check.row.name;
         if (name.isEmpty())
             return;
-        const QString folded = name.toCaseFolded();
-        if (m_lineOfName.contains(folded))
+        const QString key = folderKey(name);
+        if (m_lineOfName.contains(key))
             problem(check, kNameColumn, QStringLiteral("\"%1\" names the same configuration as line %2")
-                                            .arg(name)
-                                            .arg(m_lineOfName.value(folded)));
+                                            .arg(name, QString::number(m_lineOfName.value(key))));
         else
-            m_lineOfName.insert(folded, check.record.line);
+            m_lineOfName.insert(key, check.record.line);
     }
 
     void applyCells(RowCheck &check)
@@ -182,16 +221,16 @@ private:
         const CsvRecord &record = check.record;
         for (qsizetype i = 0; i < record.fields.size(); ++i) {
             const QString &cell = record.fields.at(i);
-            // An empty cell keeps the value; "" in quotes sets the empty text.
-            if (cell.isEmpty() && !record.quoted.at(i))
+            // An empty cell keeps the value, whether or not it was quoted.
+            if (cell.isEmpty())
                 continue;
             if (i >= m_columns.parameters.size() || m_columns.unnamed.at(i)) {
                 problem(check, columnNumber(i), QStringLiteral("a value in a column without a name"));
                 continue;
             }
             const ParameterDef *def = m_columns.parameters.at(i);
-            if (def) // not Name, nor a column already reported
-                applyCell(check, *def, cell);
+            if (def) // not Name, nor a column left out or already reported
+                applyCell(check, *def, planCellValue(cell));
         }
     }
 
@@ -214,7 +253,7 @@ private:
             problem(check, parameter(ruleField(*broken)).key, m_texts.text(*broken));
     }
 
-    // No two rows, and no row and a configuration the plan leaves alone, share an address.
+    // Plants run identical machines on networks of their own, so a shared address is only a warning.
     void checkAddressIsFree(RowCheck &check)
     {
         if (!check.knows(Param::ModbusTCPSlave_IP1, Param::ModbusTCPSlave_IP4))
@@ -224,13 +263,12 @@ private:
             return;
         const QString ipColumn = parameter(Param::ModbusTCPSlave_IP1).key;
         if (m_lineOfAddress.contains(*address))
-            problem(check, ipColumn, QStringLiteral("%1 is also the address of line %2")
-                                         .arg(dottedIpv4(*address))
-                                         .arg(m_lineOfAddress.value(*address)));
+            warning(check, ipColumn, QStringLiteral("%1 is also the address of line %2")
+                                         .arg(dottedIpv4(*address), QString::number(m_lineOfAddress.value(*address))));
         else
             m_lineOfAddress.insert(*address, check.record.line);
         if (m_untouchedAddresses.contains(*address))
-            problem(check, ipColumn, QStringLiteral("%1 is already the address of configuration \"%2\"")
+            warning(check, ipColumn, QStringLiteral("%1 is already the address of configuration \"%2\"")
                                          .arg(dottedIpv4(*address), m_untouchedAddresses.value(*address)));
     }
 
@@ -238,8 +276,8 @@ private:
     {
         if (!check.knows(Param::ModbusTCPSlave_IP1, Param::ModbusTCPSlave_En_GAT))
             return;
-        for (const NetworkWarning &warning : networkWarnings(check.row.values))
-            m_problems.append({check.record.line, warning.key, warning.message, true});
+        for (const NetworkWarning &network : networkWarnings(check.row.values, m_texts))
+            warning(check, network.key, network.message);
     }
 
     const PlanWorkspace &m_workspace;
@@ -247,9 +285,9 @@ private:
     const Columns &m_columns;
     QList<PlanProblem> &m_problems;
     QHash<QString, const PlanWorkspace::Configuration *> m_byName;
-    QHash<QString, const PlanWorkspace::Configuration *> m_byFoldedName;
+    QHash<QString, const PlanWorkspace::Configuration *> m_byFolderKey;
     QHash<quint32, QString> m_untouchedAddresses;
-    QHash<QString, int> m_lineOfName; // by case-folded name
+    QHash<QString, int> m_lineOfName; // by folder key
     QHash<quint32, int> m_lineOfAddress;
 };
 
@@ -261,9 +299,30 @@ int CheckedPlan::count(bool warnings) const
                              [warnings](const PlanProblem &p) { return p.warning == warnings; }));
 }
 
+QString planCellValue(const QString &cell)
+{
+    if (cell.startsWith(u'\''))
+        return cell.mid(1);
+    if (cell == u"\"\"")
+        return QString();
+    return cell;
+}
+
+QString planCell(const QString &value)
+{
+    if (value.isEmpty())
+        return QStringLiteral("\"\"");
+    if (value.startsWith(u'\'') || value == u"\"\"" || startsLikeFormula(value))
+        return u'\'' + value;
+    return value;
+}
+
 CheckedPlan checkPlan(const CsvTable &table, const PlanWorkspace &workspace, const TextTable &texts)
 {
     CheckedPlan plan;
+    if (table.notUtf8Line > 0)
+        plan.problems.append({table.notUtf8Line, QString(),
+                              QStringLiteral("this line is not UTF-8: the plan is read as Windows-1252"), true});
     if (table.records.isEmpty()) {
         plan.problems.append(noNameColumn(1));
         return plan;
@@ -275,7 +334,7 @@ CheckedPlan checkPlan(const CsvTable &table, const PlanWorkspace &workspace, con
     PlanChecker checker(workspace, texts, columns, plan.problems);
     checker.noteUntouchedAddresses(records);
     for (const CsvRecord &record : records) {
-        if (isBlankRow(record))
+        if (isBlankRow(record, columns))
             continue;
         if (const std::optional<PlanRow> row = checker.checkRow(record))
             plan.rows.append(*row);
@@ -285,18 +344,18 @@ CheckedPlan checkPlan(const CsvTable &table, const PlanWorkspace &workspace, con
     return plan;
 }
 
-QByteArray planOf(const QList<std::pair<QString, ParameterValues>> &configurations)
+QByteArray planOf(const QList<std::pair<QString, ParameterValues>> &configurations, const TextTable &texts,
+                  QChar delimiter)
 {
     QStringList header{kNameColumn};
-    for (const ParameterDef &def : parameterSet())
-        header << def.key;
+    header << parameterKeys();
     // The byte-order mark makes spreadsheet programs read the text as UTF-8.
-    QString text = QChar(0xFEFF) + csvRecord(header);
+    QString text = QChar(0xFEFF) + csvRecord(header, delimiter);
     for (const auto &[name, values] : configurations) {
-        QStringList fields{name};
-        for (const QString &value : values)
-            fields << value;
-        text += csvRecord(fields);
+        QStringList fields{planCell(name)};
+        for (const ParameterDef &def : parameterSet())
+            fields << planCell(shownValue(def, values[def.id], texts));
+        text += csvRecord(fields, delimiter);
     }
     return text.toUtf8();
 }

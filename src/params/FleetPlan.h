@@ -49,12 +49,30 @@ struct CheckedPlan {
 };
 
 // Applies every row to the configuration it names (the stored values, or the defaults for a new
-// one; an empty cell keeps the value, a quoted empty cell is the empty text) and reports every
-// problem: unknown or repeated columns, a missing Name column, refused names and values, each
-// row's first broken rule, names repeated in any letter case, an IP address used twice in the
-// plan or by a configuration the plan leaves alone, and the network warnings.
+// one) and reports every problem. A cell is read as set reads a value, after these rules: an
+// empty cell, quoted or not, keeps the value, and a cell holding "" (two quote marks) is the
+// empty text; a leading apostrophe is dropped, so '"" stands for those two quote marks and a
+// cell written safe from spreadsheets ('=1+2) is read back as written. Keys and Name are read in
+// any letter case.
+// Errors: a column close to a key, repeated columns, a missing Name column, refused names and
+// values, new names that Windows cannot hold, each row's first broken rule, names of one folder
+// as Windows or macOS see it (letter case, Unicode normalisation, trailing blanks and dots).
+// Warnings: a text that is not UTF-8, a column that is no key (left out), a name with blanks at
+// an end, an IP address used twice in the plan or by a configuration the plan leaves alone, and
+// the network warnings.
 CheckedPlan checkPlan(const CsvTable &table, const PlanWorkspace &workspace, const TextTable &texts);
 
-// The plan that recreates these configurations: Name and the 33 keys, every value as it is
-// stored, comma-delimited, UTF-8 with a byte-order mark.
-QByteArray planOf(const QList<std::pair<QString, ParameterValues>> &configurations);
+// A plan cell and the value it stands for. An empty cell keeps the value, so the empty text is
+// written "" (two quote marks). A leading apostrophe, the spreadsheets' mark of a text as typed,
+// is dropped on reading; so a text that begins with one, or with a character that makes a
+// spreadsheet run the cell as a formula, is written with one before it: "=1+2" as '=1+2, "-1" as
+// '-1, "'x" as ''x.
+QString planCellValue(const QString &cell);
+QString planCell(const QString &value);
+
+// The plan that recreates these configurations, as checkPlan reads it back: Name and the 33
+// keys, a choice as its item in `texts` (a value that is no item's index as stored), every
+// other value as stored, each cell as planCell writes it; UTF-8
+// with a byte-order mark.
+QByteArray planOf(const QList<std::pair<QString, ParameterValues>> &configurations, const TextTable &texts,
+                  QChar delimiter = u',');

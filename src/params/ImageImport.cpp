@@ -120,7 +120,7 @@ private:
     void expectFixed(qint32 offset, qint64 value, qint64 expected, const QString &name)
     {
         if (value != expected)
-            fault = fieldAt(name, offset) + QStringLiteral(" is %1, not %2").arg(value).arg(expected);
+            fault = fieldAt(name, offset) + QStringLiteral(" is %1, not %2").arg(QString::number(value), QString::number(expected));
     }
 
     const QByteArray &m_bytes;

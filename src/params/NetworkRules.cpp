@@ -1,6 +1,7 @@
 #include "params/NetworkRules.h"
 
 #include "core/Ipv4.h"
+#include "core/TextIndex.h"
 
 namespace {
 
@@ -26,47 +27,46 @@ std::optional<quint32> addressOf(const ParameterValues &values, Param::Id first)
     return readIpv4({values[first], values[first + 1], values[first + 2], values[first + 3]}, Ipv4Syntax::IntegerFields);
 }
 
-QList<NetworkWarning> networkWarnings(const ParameterValues &values)
+QList<NetworkWarning> networkWarnings(const ParameterValues &values, const TextTable &texts)
 {
     QList<NetworkWarning> warnings;
     const QString ipKey = parameter(Param::ModbusTCPSlave_IP1).key;
+    const auto warn = [&](const QString &key, int text, const QStringList &args) {
+        warnings.append({key, texts.text(text, args)});
+    };
     const std::optional<quint32> address = addressOf(values, Param::ModbusTCPSlave_IP1);
     const std::optional<quint32> mask = addressOf(values, Param::ModbusTCPSlave_SM1);
 
     if (mask && !isContiguous(*mask))
-        warnings.append({parameter(Param::ModbusTCPSlave_SM1).key,
-                         QStringLiteral("the subnet mask %1 is not a run of one-bits followed by zero-bits")
-                             .arg(dottedIpv4(*mask))});
+        warn(parameter(Param::ModbusTCPSlave_SM1).key, Txt::NetMaskNotContiguous, {dottedIpv4(*mask)});
 
     if (address) {
         const quint8 first = quint8(*address >> 24);
+        const QString shown = dottedIpv4(*address);
         if (first == 0)
-            warnings.append({ipKey, QStringLiteral("the address %1 lies in 0.0.0.0/8, which no device may use").arg(dottedIpv4(*address))});
+            warn(ipKey, Txt::NetAddressThisNetwork, {shown});
         else if (first == 127)
-            warnings.append({ipKey, QStringLiteral("the address %1 is a loopback address (127.0.0.0/8)").arg(dottedIpv4(*address))});
+            warn(ipKey, Txt::NetAddressLoopback, {shown});
         else if (*address == 0xFFFFFFFFu)
-            warnings.append({ipKey, QStringLiteral("the address 255.255.255.255 is the limited broadcast address")});
+            warn(ipKey, Txt::NetAddressLimitedBroadcast, {shown});
         else if (first >= 224 && first <= 239)
-            warnings.append({ipKey, QStringLiteral("the address %1 is a multicast address (224.0.0.0/4)").arg(dottedIpv4(*address))});
+            warn(ipKey, Txt::NetAddressMulticast, {shown});
     }
 
     // A /31 or /32 subnet has no network or broadcast address of its own.
     if (address && mask && isContiguous(*mask) && prefixLength(*mask) < 31) {
-        const QString subnet = QStringLiteral("%1/%2").arg(dottedIpv4(*address & *mask)).arg(prefixLength(*mask));
+        const QString subnet = dottedIpv4(*address & *mask) + u'/' + QString::number(prefixLength(*mask));
         if ((*address & ~*mask) == 0)
-            warnings.append({ipKey, QStringLiteral("the address %1 is the network address of its subnet %2")
-                                        .arg(dottedIpv4(*address), subnet)});
+            warn(ipKey, Txt::NetAddressIsNetwork, {dottedIpv4(*address), subnet});
         else if ((*address | *mask) == 0xFFFFFFFFu)
-            warnings.append({ipKey, QStringLiteral("the address %1 is the broadcast address of its subnet %2")
-                                        .arg(dottedIpv4(*address), subnet)});
+            warn(ipKey, Txt::NetAddressIsBroadcast, {dottedIpv4(*address), subnet});
     }
 
     if (values[Param::ModbusTCPSlave_En_GAT] == u"1" && address && mask) {
         const std::optional<quint32> gateway = addressOf(values, Param::ModbusTCPSlave_GAT1);
         if (gateway && (*gateway & *mask) != (*address & *mask))
-            warnings.append({parameter(Param::ModbusTCPSlave_GAT1).key,
-                             QStringLiteral("the gateway %1 lies outside the device's subnet %2 with mask %3")
-                                 .arg(dottedIpv4(*gateway), dottedIpv4(*address & *mask), dottedIpv4(*mask))});
+            warn(parameter(Param::ModbusTCPSlave_GAT1).key, Txt::NetGatewayOutsideSubnet,
+                 {dottedIpv4(*gateway), dottedIpv4(*address & *mask), dottedIpv4(*mask)});
     }
     return warnings;
 }

@@ -83,7 +83,7 @@ QByteArray parameterFileBytes(const ParameterValues &values)
     return parameterDocument(values).toByteArray(-1);
 }
 
-bool saveParameterFile(const QString &path, const ParameterValues &values, QString *error)
+bool saveParameterFile(const QString &path, const ParameterValues &values, QString *error, QString *keptAs)
 {
-    return writeXmlFile(path, parameterDocument(values), error);
+    return replaceXmlFile(path, parameterDocument(values), error, keptAs);
 }

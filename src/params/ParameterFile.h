@@ -29,5 +29,7 @@ bool loadParameterFile(const QString &path, ParameterValues *values, QString *er
 // The file's bytes: root Par_Gen, the keys in table order, then the version comment.
 QByteArray parameterFileBytes(const ParameterValues &values);
 
-// Writes the whole file or nothing; the error names the file.
-bool saveParameterFile(const QString &path, const ParameterValues &values, QString *error);
+// Writes the whole file or nothing; the error names the file. A file there that did not read as
+// XML is kept first (replaceXmlFile); `keptAs` names that copy.
+bool saveParameterFile(const QString &path, const ParameterValues &values, QString *error,
+                       QString *keptAs = nullptr);

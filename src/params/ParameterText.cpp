@@ -32,7 +32,7 @@ std::optional<QString> storedValueOf(const ParameterDef &def, const QString &tex
         return QString::number(*index);
     QStringList choices;
     for (qsizetype i = 0; i < items.size(); ++i)
-        choices << QStringLiteral("%1 (%2)").arg(i).arg(items.at(i));
+        choices << QStringLiteral("%1 (%2)").arg(QString::number(i), items.at(i));
     *error = QStringLiteral("\"%1\" is none of the items: %2").arg(text, choices.join(QStringLiteral(", ")));
     return std::nullopt;
 }

@@ -29,9 +29,10 @@ QList<ParameterDef> buildSet()
 {
     const QList<int> sendTypeItemTexts{Txt::SendTypeEndCharItem, Txt::SendTypeControlWordItem, Txt::SendTypeFixedBytesItem};
     QList<ParameterDef> set;
-#define KV40812_PARAMETER_DEF(key, kind, control, def)                                                    \
+#define KV40812_PARAMETER_DEF(key, kind, control, def, unit, meaning)                                     \
     set.append(ParameterDef{Param::key, QStringLiteral(#key), ParameterKind::kind, QStringLiteral(#control), \
-                            QStringLiteral(def), itemsOf(Param::key),                                      \
+                            QStringLiteral(def), QStringLiteral(unit), QStringLiteral(meaning),            \
+                            itemsOf(Param::key),                                                            \
                             Param::key == Param::Serial_Send_Type ? sendTypeItemTexts : QList<int>{}});
     KV40812_PARAMETERS(KV40812_PARAMETER_DEF)
 #undef KV40812_PARAMETER_DEF
@@ -62,10 +63,18 @@ const ParameterDef &parameter(Param::Id id)
 const ParameterDef *findParameter(const QString &key)
 {
     for (const ParameterDef &def : parameterSet()) {
-        if (def.key == key)
+        if (def.key.compare(key, Qt::CaseInsensitive) == 0)
             return &def;
     }
     return nullptr;
+}
+
+QStringList parameterKeys()
+{
+    QStringList keys;
+    for (const ParameterDef &def : parameterSet())
+        keys << def.key;
+    return keys;
 }
 
 QStringList choiceItems(const ParameterDef &def, const TextTable &texts)

@@ -1,8 +1,11 @@
 #include "params/UParGen.h"
 
 #include "core/AppState.h"
+#include "core/ConfigurationLock.h"
+#include "core/FileSystem.h"
 #include "core/IntegerConversion.h"
 #include "core/TextIndex.h"
+#include "core/XmlLookup.h"
 #include "params/Validation.h"
 #include "widgets/Look.h"
 #include "widgets/Services.h"
@@ -11,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -56,6 +60,8 @@ TFParGen::TFParGen(AppState &state, Services &services, QWidget *parent)
 void TFParGen::FormCreate()
 {
     createControls();
+    // What the window shows before any file was read: a new configuration's values.
+    Load_Values(defaultParameterValues());
     setCaption(L_SW_Code, m_state.SW_Code);
     Collapse_Expand_Creation();
     Move_GroupBoxs();
@@ -195,7 +201,7 @@ void TFParGen::addAddress(QWidget *parent, const EditorRow &row, Row *built)
         built->inputs.append(field);
         if (i + 1 < row.inputs.size()) {
             // In the gap before the next number; named after the address's keys.
-            const QString name = QStringLiteral("L_%1_Dot%2").arg(parameter(input.value).key.chopped(1)).arg(i + 1);
+            const QString name = QStringLiteral("L_%1_Dot%2").arg(parameter(input.value).key.chopped(1), QString::number(i + 1));
             QLabel *dot = addLabel(parent, name, field->x() + field->width() + 1, field->y() + 3);
             setCaption(dot, QStringLiteral("."));
         }
@@ -255,6 +261,20 @@ void TFParGen::Set_Lang()
         for (int index : parameter(Param::Serial_Send_Type).itemTexts)
             sendType->addItem(m_state.text(index));
         sendType->setCurrentIndex(static_cast<int>(SendType::EndCharacter));
+    }
+    // The inputs have no caption of their own: a screen reader names each by its row's caption
+    // (not by the group's, which Qt would take), and the picture buttons by their hints.
+    for (const Group &group : std::as_const(m_groups)) {
+        group.collapse->setAccessibleName(m_state.text(Txt::EditorCollapseHint));
+        group.expand->setAccessibleName(m_state.text(Txt::EditorExpandHint));
+        for (const Row &row : group.rows) {
+            const QString caption = m_state.text(row.def->caption.text);
+            if (row.def->kind == RowKind::Address)
+                nameAddressFields(row.inputs, caption);
+            else
+                for (QWidget *input : row.inputs)
+                    input->setAccessibleName(caption.trimmed());
+        }
     }
     Move_GroupBoxs();
 }
@@ -370,11 +390,16 @@ void TFParGen::changeEvent(QEvent *event)
 void TFParGen::FormShow(QString *loadError)
 {
     ParameterValues values;
-    // A file that cannot be read shows the defaults: never what an earlier configuration left
-    // in the controls, which an OK would write into this one.
-    if (!loadParameterFile(m_state.ParGen_File, &values, loadError) && loadError->isEmpty())
-        *loadError = m_state.ParGen_File;
-    Load_Values(values);
+    if (loadParameterFile(m_state.ParGen_File, &values, loadError)) {
+        Load_Values(values);
+    } else {
+        // A file that cannot be read loads nothing: the controls keep what they showed, and OK
+        // replaces the file after keeping what it holds beside it.
+        if (loadError->isEmpty())
+            *loadError = m_state.ParGen_File;
+        if (entryKind(m_state.ParGen_File) == EntryKind::File)
+            *loadError += QStringLiteral("\n\n") + unreadableCopyNote(m_state.ParGen_File);
+    }
     Is_Change = false;
     Move_GroupBoxs();
 }
@@ -488,7 +513,9 @@ void TFParGen::Btn_OKClick()
     if (!Controllo_Dati())
         return;
     QString error;
-    if (!saveParameterFile(m_state.ParGen_File, Read_Values(), &error)) {
+    // A tool run writing this configuration at the same moment is waited for, not interleaved.
+    ConfigurationLock lock(QFileInfo(m_state.ParGen_File).path());
+    if (!lock.acquire(&error, m_services.lockWaitMs) || !saveParameterFile(m_state.ParGen_File, Read_Values(), &error)) {
         m_services.messages->generalError(this, error);
         return;
     }

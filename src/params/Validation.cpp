@@ -88,3 +88,33 @@ Param::Id ruleField(int text)
     }
     return Param::Serial_Serial;
 }
+
+std::optional<NumberRange> numberRangeOf(Param::Id field)
+{
+    for (const RangeRule &rule : kRangeRules) {
+        if (rule.field != field)
+            continue;
+        NumberRange range{rule.low, rule.high, std::nullopt};
+        switch (rule.when) {
+        case When::Always:
+            break;
+        case When::EndCharacterSent:
+            range.when = {Param::Serial_Send_Type, sendTypeValue(SendType::EndCharacter)};
+            break;
+        case When::FixedBytesSent:
+            range.when = {Param::Serial_Send_Type, sendTypeValue(SendType::FixNumBytes)};
+            break;
+        case When::WaitTimeOn:
+            range.when = {Param::Serial_Time_Wait_RX_En, QStringLiteral("1")};
+            break;
+        case When::ByteCounterOn:
+            range.when = {Param::ModbusSlave_Enable_NumByteRX, QStringLiteral("1")};
+            break;
+        case When::GatewayOn:
+            range.when = {Param::ModbusTCPSlave_En_GAT, QStringLiteral("1")};
+            break;
+        }
+        return range;
+    }
+    return std::nullopt;
+}

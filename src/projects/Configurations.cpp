@@ -2,6 +2,8 @@
 
 #include "core/AppState.h"
 #include "core/Constants.h"
+#include "core/Names.h"
+#include "core/FileIO.h"
 #include "core/Paths.h"
 #include "core/TextIndex.h"
 #include "core/XmlLookup.h"
@@ -27,23 +29,12 @@ int messageIndex(NewConfigurationResult result)
     return Txt::ErrNameNotCreatable;
 }
 
-bool isSafeConfigurationName(const QString &name)
-{
-    // A leading dot would make a hidden folder that the open dialog never lists.
-    if (name.startsWith(u'.'))
-        return false;
-    // The name is written into the settings file: XML must be able to hold it.
-    return isXmlText(name) && systemKeepsFolderName(name) && std::none_of(name.begin(), name.end(), [](QChar c) {
-        return c == u'/' || c == u'\\' || c.category() == QChar::Other_Control;
-    });
-}
-
 NewConfigurationResult newConfigurationVerdict(const QString &dirProjects, const QString &name)
 {
     if (name.isEmpty())
         return NewConfigurationResult::EmptyName;
     // Checked before existence: "." and ".." always exist, and "a/b" would land inside "a".
-    if (!isSafeConfigurationName(name))
+    if (!isPlainName(name) || !systemKeepsFolderName(name))
         return NewConfigurationResult::NotCreatable;
     const QFileInfo folder(joinPath(dirProjects, name));
     if (folder.isDir())
@@ -65,6 +56,25 @@ NewConfigurationResult createConfiguration(const QString &dirProjects, const QSt
     return NewConfigurationResult::Created;
 }
 
+QStringList portabilityWarnings(const QString &dirProjects, const QString &name)
+{
+    QStringList warnings;
+    const QString key = folderKey(name);
+    for (const QString &other : Load_Existing_Configuration(dirProjects)) {
+        if (other != name && folderKey(other) == key)
+            warnings << sameFolderMessage(name, other);
+    }
+    if (const QString problem = windowsNameProblem(name); !problem.isEmpty())
+        warnings << problem;
+    return warnings;
+}
+
+bool isConfigurationFolder(const QString &dirProjects, const QString &name)
+{
+    const QString folder = joinPath(dirProjects, name);
+    return QFileInfo(folder).isDir() && isInsideFolder(folder, dirProjects);
+}
+
 void activateConfiguration(AppState &state, const QString &name)
 {
     state.Project_Name = name;
@@ -78,9 +88,7 @@ QStringList Load_Existing_Configuration(const QString &dirProjects)
     QStringList names = QDir(dirProjects).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
     // A name XML cannot hold could never be remembered in the settings file, and a name whose
     // bytes are not UTF-8 does not lead back to its folder: neither is offered.
-    names.removeIf([&](const QString &name) {
-        return !isXmlText(name) || !QFileInfo(joinPath(dirProjects, name)).isDir();
-    });
+    names.removeIf([&](const QString &name) { return !isXmlText(name) || !isConfigurationFolder(dirProjects, name); });
     sortNaturally(names);
     return names;
 }

@@ -17,11 +17,6 @@ enum class NewConfigurationResult {
 // Index in Text_Table of the message that refuses a name; -1 for Created.
 int messageIndex(NewConfigurationResult result);
 
-// A name that stays one visible folder directly under the projects folder: no separator,
-// no leading dot (hidden, and "." or ".."), no control character, nothing XML cannot hold,
-// and a folder name the system keeps as it is.
-bool isSafeConfigurationName(const QString &name);
-
 // Per system (Configurations_posix.cpp, Configurations_win.cpp): whether a folder made under
 // this name keeps it. Windows drops a final blank or dot, takes a device's name (CON, NUL, ...)
 // for the device, and refuses <>:"|?*.
@@ -36,11 +31,20 @@ NewConfigurationResult newConfigurationVerdict(const QString &dirProjects, const
 // A `bin` folder that cannot be created is not reported: the image write reports it later.
 NewConfigurationResult createConfiguration(const QString &dirProjects, const QString &name);
 
+// What a new configuration of this name would meet where configurations are copied: another
+// configuration that Windows or macOS take for the same folder, or a name Windows cannot hold.
+// Messages for a warning; none when the name travels well.
+QStringList portabilityWarnings(const QString &dirProjects, const QString &name);
+
+// Whether `name` is a configuration of the workspace: its folder under `dirProjects` exists and,
+// links followed, stays inside it. A folder that leads out is never read, written or offered.
+bool isConfigurationFolder(const QString &dirProjects, const QString &name);
+
 // Makes `name` the active configuration: Project_Name, Project_Dir, ParGen_File.
 void activateConfiguration(AppState &state, const QString &name);
 
-// The folders directly under `dirProjects` (no files, no hidden folders, no name that XML
-// cannot hold or that does not lead back to its folder), in natural order.
+// The configurations directly under `dirProjects` (no files, no hidden folders, no name that XML
+// cannot hold or that does not lead back to its folder, no folder that leads out), in natural order.
 QStringList Load_Existing_Configuration(const QString &dirProjects);
 
 // Orders ignoring case, with runs of digits by their value ("Plant 2" before "Plant 10").

@@ -75,6 +75,7 @@ void TFNew_Project::Set_Lang()
     Btn_OK->setText(m_state.text(Txt::NewConfOk));
     Btn_Cancel->setText(m_state.text(Txt::NewConfCancel));
     E_New_Proj->setToolTip(m_state.text(Txt::NewConfNameHint));
+    E_New_Proj->setAccessibleName(m_state.text(Txt::NewConfNameCaption));
     Btn_OK->setToolTip(m_state.text(Txt::NewConfOkHint));
     Btn_Cancel->setToolTip(m_state.text(Txt::NewConfCancelHint));
 }

@@ -114,6 +114,7 @@ void TFOpenConf::Set_Lang()
     Btn_OK->setText(m_state.text(Txt::OpenConfOk));
     Btn_Cancel->setText(m_state.text(Txt::OpenConfCancel));
     ListBox1->setToolTip(m_state.text(Txt::OpenConfListHint));
+    ListBox1->setAccessibleName(m_state.text(Txt::OpenConfListCaption));
     Btn_OK->setToolTip(m_state.text(Txt::OpenConfOkHint));
     Btn_Cancel->setToolTip(m_state.text(Txt::OpenConfCancelHint));
 }

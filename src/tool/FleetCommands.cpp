@@ -2,6 +2,7 @@
 #include "tool/Tool.h"
 
 #include "core/AppState.h"
+#include "core/ConfigurationLock.h"
 #include "core/Constants.h"
 #include "core/Csv.h"
 #include "core/FileIO.h"
@@ -14,6 +15,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QTextStream>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
@@ -73,26 +75,20 @@ void printSummary(QTextStream &out, const QList<PlanRow> &rows, const QList<QByt
                              QString::number(image.ModbusSlave_ID), QString::number(serial.Baud),
                              QString::number(stored)};
     }
-    QList<qsizetype> widths(table.first().size(), 0);
-    for (const QStringList &line : table) {
-        for (qsizetype c = 0; c < line.size(); ++c)
-            widths[c] = std::max(widths[c], line.at(c).size());
-    }
-    for (const QStringList &line : table) {
-        QString text;
-        for (qsizetype c = 0; c < line.size(); ++c)
-            text += c + 1 < line.size() ? line.at(c).leftJustified(widths[c] + 2) : line.at(c);
-        out << text << '\n';
-    }
+    printTable(out, table);
 }
 
 struct RowWrite {
     enum Outcome { NotStarted, Written, Failed } outcome = NotStarted;
-    QString error; // the file system's message
-    QString what;  // what of the configuration was written when it failed
+    int code = kExitUsage; // kExitRefused where another run holds or changed the configuration
+    QString error;         // the file system's message
+    QString what;          // what of the configuration was written when it failed
 };
 
-RowWrite writeRow(const AppState &state, const PlanRow &row, const QByteArray &image)
+// Writes one row's pair under the configuration's lock. An existing configuration must still
+// hold `base`, the values the plan was checked against: a change another run saved since then
+// is not overwritten.
+RowWrite writeRow(const AppState &state, const PlanRow &row, const QByteArray &image, const ParameterValues &base)
 {
     RowWrite write;
     write.outcome = RowWrite::Failed;
@@ -102,17 +98,37 @@ RowWrite writeRow(const AppState &state, const PlanRow &row, const QByteArray &i
         if (created != NewConfigurationResult::Created) {
             write.error = QDir::toNativeSeparators(folder) + QStringLiteral(": ") + state.text(messageIndex(created));
             write.what = QStringLiteral("its folder could not be created");
+            if (created == NewConfigurationResult::Exists) // another run created it after the check
+                write.code = kExitRefused;
             return write;
         }
-    } else {
-        QDir().mkpath(joinPath(folder, kBinFolder)); // a configuration's image lives there
     }
-    if (!saveParameterFile(parameterFilePathIn(folder), row.values, &write.error)) {
-        write.what = row.exists ? QStringLiteral("it was left as it was")
-                                : QStringLiteral("its folder was created, its files were not");
+    const QString untouched = row.exists ? QStringLiteral("it was left as it was")
+                                         : QStringLiteral("its folder was created, its files were not");
+    ConfigurationLock lock(folder);
+    if (!lock.acquire(&write.error)) {
+        write.code = kExitRefused;
+        write.what = untouched;
         return write;
     }
-    if (!writeFileAtomic(imageFilePathIn(folder), image, &write.error)) {
+    const QString parGen = parameterFilePathIn(folder);
+    if (row.exists) {
+        ParameterValues now;
+        if (!loadParameterFile(parGen, &now, &write.error) || now != base) {
+            if (write.error.isEmpty())
+                write.error = QDir::toNativeSeparators(folder)
+                              + QStringLiteral(": another run changed it after the plan was checked; run the plan again");
+            write.code = kExitRefused;
+            write.what = untouched;
+            return write;
+        }
+        QDir().mkpath(joinPath(folder, kBinFolder)); // a configuration's image lives there
+    }
+    if (!saveParameterFile(parGen, row.values, &write.error)) {
+        write.what = untouched;
+        return write;
+    }
+    if (!saveImageFile(folder, image, &write.error)) {
         write.what = QStringLiteral("its ParGen.xml was written, its image was not");
         return write;
     }
@@ -123,7 +139,8 @@ RowWrite writeRow(const AppState &state, const PlanRow &row, const QByteArray &i
 // Writes the rows on several threads: every atomic save waits for the disk, and saves that wait
 // together share the file system's journal commits, several times faster than one by one. After
 // a failure no further row starts; the rows already under way finish.
-QList<RowWrite> writeRows(const AppState &state, const QList<PlanRow> &rows, const QList<QByteArray> &images)
+QList<RowWrite> writeRows(const AppState &state, const QList<PlanRow> &rows, const QList<QByteArray> &images,
+                          const QHash<QString, ParameterValues> &bases)
 {
     constexpr int kWriters = 8;
     QList<RowWrite> writes(rows.size());
@@ -136,16 +153,12 @@ QList<RowWrite> writeRows(const AppState &state, const QList<PlanRow> &rows, con
     QtConcurrent::blockingMap(&pool, indices, [&](qsizetype i) {
         if (failed.load())
             return;
-        outcome[i] = writeRow(state, rows.at(i), images.at(i));
+        const PlanRow &row = rows.at(i);
+        outcome[i] = writeRow(state, row, images.at(i), bases.value(row.name));
         if (outcome[i].outcome == RowWrite::Failed)
             failed = true;
     });
     return writes;
-}
-
-QString counted(qsizetype count, const char *one, const char *many)
-{
-    return QStringLiteral("%1 %2").arg(count).arg(QString::fromLatin1(count == 1 ? one : many));
 }
 
 qsizetype countOutcome(const QList<RowWrite> &writes, RowWrite::Outcome outcome)
@@ -180,7 +193,10 @@ public:
     // Every problem is printed; errors, and warnings with --strict, refuse the whole plan.
     bool checkRows(const CsvTable &table)
     {
-        m_checked = checkPlan(table, workspaceOf(m_tool.state), m_tool.state.Text_Table);
+        const PlanWorkspace workspace = workspaceOf(m_tool.state);
+        for (const PlanWorkspace::Configuration &configuration : workspace.configurations)
+            m_bases.insert(configuration.name, configuration.values);
+        m_checked = checkPlan(table, workspace, m_tool.state.Text_Table);
         printProblems(m_tool.err, m_plan, m_checked.problems);
         const int errors = m_checked.count(false);
         const int warnings = m_checked.count(true);
@@ -221,17 +237,17 @@ public:
     int dryRun()
     {
         printSummary(m_tool.out, m_checked.rows, m_images);
-        m_tool.out << QStringLiteral("dry run: %1 to create, %2 to update, nothing written").arg(toCreate()).arg(toUpdate()) << Qt::endl;
+        m_tool.out << QStringLiteral("dry run: %1 to create, %2 to update, nothing written").arg(QString::number(toCreate()), QString::number(toUpdate())) << Qt::endl;
         return kExitOk;
     }
 
     int writeAll()
     {
         m_tool.makeWorkspace();
-        const QList<RowWrite> writes = writeRows(m_tool.state, m_checked.rows, m_images);
+        const QList<RowWrite> writes = writeRows(m_tool.state, m_checked.rows, m_images, m_bases);
         printWrittenSummary(writes);
         if (countOutcome(writes, RowWrite::Failed) == 0) {
-            m_tool.out << QStringLiteral("%1 created, %2 updated").arg(toCreate()).arg(toUpdate()) << Qt::endl;
+            m_tool.out << QStringLiteral("%1 created, %2 updated").arg(QString::number(toCreate()), QString::number(toUpdate())) << Qt::endl;
             return kExitOk;
         }
         return reportFailures(writes);
@@ -264,26 +280,32 @@ private:
         printSummary(m_tool.out, writtenRows, writtenImages);
     }
 
+    // Refused when every failure is another run's lock or change, else a failed write.
     int reportFailures(const QList<RowWrite> &writes)
     {
         m_tool.out.flush();
+        int code = kExitRefused;
         for (qsizetype i = 0; i < writes.size(); ++i) {
-            if (writes.at(i).outcome != RowWrite::Failed)
+            const RowWrite &write = writes.at(i);
+            if (write.outcome != RowWrite::Failed)
                 continue;
-            m_tool.fail(kExitUsage, writes.at(i).error);
-            m_tool.fail(kExitUsage, QStringLiteral("%1:%2 (\"%3\"): %4").arg(m_plan).arg(m_checked.rows.at(i).line).arg(m_checked.rows.at(i).name, writes.at(i).what));
+            if (write.code != kExitRefused)
+                code = kExitUsage;
+            const PlanRow &row = m_checked.rows.at(i);
+            m_tool.fail(write.code, write.error);
+            m_tool.fail(write.code, QStringLiteral("%1:%2 (\"%3\"): %4").arg(m_plan, QString::number(row.line), row.name, write.what));
         }
         const qsizetype written = countOutcome(writes, RowWrite::Written);
         const qsizetype failed = countOutcome(writes, RowWrite::Failed);
-        return m_tool.fail(kExitUsage, QStringLiteral("%1: writing stopped: %2 written (the summary lists them), %3 failed, %4 not written")
-                                           .arg(m_plan, counted(written, "configuration", "configurations"))
-                                           .arg(failed)
-                                           .arg(writes.size() - written - failed));
+        return m_tool.fail(code, QStringLiteral("%1: writing stopped: %2 written (the summary lists them), %3 failed, %4 not written")
+                                     .arg(m_plan, counted(written, "configuration", "configurations"),
+                                          QString::number(failed), QString::number(writes.size() - written - failed)));
     }
 
     ToolContext &m_tool;
     const QString m_planPath;
     const QString m_plan; // as the messages name it
+    QHash<QString, ParameterValues> m_bases; // each configuration's values when the plan was checked
     CheckedPlan m_checked;
     QList<QByteArray> m_images;
 };
@@ -302,6 +324,14 @@ int cmdBatch(ToolContext &tool)
 
 int cmdExport(ToolContext &tool)
 {
+    // The two delimiters that batch tells apart by itself.
+    QChar delimiter = u',';
+    if (tool.line.has(QStringLiteral("--delimiter"))) {
+        const QString given = tool.line.value(QStringLiteral("--delimiter"));
+        if (given != u"," && given != u";")
+            throw UsageError{QStringLiteral("--delimiter is , or ; (quote the ; for the shell: --delimiter ';')")};
+        delimiter = given.front();
+    }
     QStringList folders;
     if (tool.line.arguments.isEmpty()) {
         tool.expectWorkspace();
@@ -319,20 +349,10 @@ int cmdExport(ToolContext &tool)
             return kExitUsage;
         configurations.append({QFileInfo(folder).fileName(), values});
     }
-    const QByteArray bytes = planOf(configurations);
-    if (tool.line.has(QStringLiteral("--output"))) {
-        const QString output = tool.line.value(QStringLiteral("--output"));
-        QString error;
-        if (!writeFileAtomic(output, bytes, &error))
-            return tool.fail(kExitUsage, error);
-        tool.out << QDir::toNativeSeparators(output) << Qt::endl;
-        return kExitOk;
-    }
+    const QByteArray bytes = planOf(configurations, tool.state.Text_Table, delimiter);
+    if (tool.line.has(QStringLiteral("--output")))
+        return tool.writeOutput(tool.line.value(QStringLiteral("--output")), bytes);
     // The bytes as they are, byte-order mark included.
-    tool.out.flush();
-    if (tool.out.device())
-        tool.out.device()->write(bytes);
-    else
-        tool.out << QString::fromUtf8(bytes);
+    tool.writeToStandardOutput(bytes);
     return kExitOk;
 }

@@ -2,6 +2,7 @@
 #include "tool/Tool.h"
 
 #include "core/AppState.h"
+#include "core/ConfigurationLock.h"
 #include "core/FileIO.h"
 #include "core/Ipv4.h"
 #include "params/ConfigImage.h"
@@ -12,6 +13,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
+
+#include <optional>
 
 namespace {
 // Update Device composes whatever the file holds; the tool composes it too, but says so.
@@ -30,6 +33,7 @@ int cmdImage(ToolContext &tool)
     const QString output = tool.line.value(QStringLiteral("--output"));
     QString error;
     QByteArray image;
+    std::optional<ConfigurationLock> lock; // a configuration's pair is read and written whole
     if (tool.line.has(QStringLiteral("--input"))) {
         // A loose parameter file: no configuration involved.
         tool.expectArguments(0, "no configuration with --input");
@@ -45,15 +49,18 @@ int cmdImage(ToolContext &tool)
         // Exactly as Update Device composes it.
         tool.state.Project_Dir = tool.projectFolder(tool.line.arguments.first());
         Set_Files(tool.state);
+        if (!lock.emplace(tool.state.Project_Dir).acquire(&error))
+            return tool.fail(kExitRefused, error);
         if (!Compose_Image(tool.state, &error))
             return tool.fail(kExitUsage, error);
         image = tool.state.Image_Buffer.left(tool.state.Image_Length);
         warnOfBrokenRule(tool, tool.state.ParGen_File);
     }
-    const QString target = output.isEmpty() ? imageFilePath(tool.state) : output;
-    if (!writeFileAtomic(target, image, &error))
+    if (!output.isEmpty())
+        return tool.writeOutput(output, image);
+    if (!saveImageFile(tool.state.Project_Dir, image, &error))
         return tool.fail(kExitUsage, error);
-    tool.out << QDir::toNativeSeparators(target) << Qt::endl;
+    tool.out << QDir::toNativeSeparators(imageFilePath(tool.state)) << Qt::endl;
     return kExitOk;
 }
 
@@ -142,7 +149,7 @@ QJsonObject imageJson(const InspectedImage &in, qsizetype size)
         {QStringLiteral("Checksum_OK"), in.checksumOk()},
         {QStringLiteral("Ports"), portsJson(image)},
         {QStringLiteral("Serial_Side"), serialSide(image)},
-        {QStringLiteral("Serial_Flags"), image.Serial_Flags},
+        {QStringLiteral("Serial_Flags"), qint64(quint32(image.Serial_Flags))},
         {QStringLiteral("Serial_Flag_Names"), QJsonArray::fromStringList(serialFlagNames(image.Serial_Flags))},
         {QStringLiteral("Serial_End_Char"), image.Serial_End_Char},
         {QStringLiteral("Serial_Num_Byte"), image.Serial_Num_Byte},
@@ -164,8 +171,9 @@ QJsonObject imageJson(const InspectedImage &in, qsizetype size)
 
 void printSerial(QTextStream &out, const Config_Image &image)
 {
-    out << "Serial: " << serialSide(image) << ", flags 0x" << QString::number(image.Serial_Flags, 16).toUpper() << " ("
-        << serialFlagNames(image.Serial_Flags).join(QStringLiteral(", ")) << ")" << Qt::endl;
+    // The flag word as the bits it holds: a damaged image may set the sign bit.
+    out << "Serial: " << serialSide(image) << ", flags 0x" << QString::number(quint32(image.Serial_Flags), 16).toUpper()
+        << " (" << serialFlagNames(image.Serial_Flags).join(QStringLiteral(", ")) << ")" << Qt::endl;
     out << "  Serial_End_Char: " << image.Serial_End_Char << ", Serial_Num_Byte: " << image.Serial_Num_Byte
         << ", Serial_TimeOut_RX: " << image.Serial_TimeOut_RX << ", Serial_Time_Wait_RX: " << image.Serial_Time_Wait_RX
         << Qt::endl;

@@ -2,8 +2,10 @@
 #include "tool/Tool.h"
 
 #include "core/AppState.h"
+#include "core/ConfigurationLock.h"
 #include "core/Constants.h"
 #include "core/FileIO.h"
+#include "core/Names.h"
 #include "core/Paths.h"
 #include "core/XmlLookup.h"
 #include "params/ConfigImage.h"
@@ -21,18 +23,20 @@ QString native(const QString &path)
     return QDir::toNativeSeparators(path);
 }
 
-// A configuration's folder; one that does not exist yet is created under PROJECTS.
-int configurationFolder(ToolContext &tool, const QString &project, QString *folder)
+// The configuration `name` in PROJECTS, created when it is not there yet. A path names no
+// configuration that import could create, so it takes names only, as new does.
+int configurationFolder(ToolContext &tool, const QString &name, QString *folder)
 {
-    try {
-        *folder = tool.projectFolder(project);
+    *folder = joinPath(tool.state.Dir_Projects, name);
+    if (isPlainName(name) && QFileInfo(*folder).isDir())
         return kExitOk;
-    } catch (const UsageError &) {
-        if (const int code = createNamedConfiguration(tool, project); code != kExitOk)
-            return code;
-        *folder = joinPath(tool.state.Dir_Projects, project);
-        return kExitOk;
-    }
+    return createNamedConfiguration(tool, name);
+}
+
+void warnOfKeptCopy(ToolContext &tool, const QString &file, const QString &kept)
+{
+    if (!kept.isEmpty())
+        tool.warn(QStringLiteral("%1 did not read as XML; what it held is kept as %2").arg(native(file), native(kept)));
 }
 
 } // namespace
@@ -53,6 +57,9 @@ int cmdImport(ToolContext &tool)
     QString folder;
     if (const int code = configurationFolder(tool, tool.line.arguments.at(1), &folder); code != kExitOk)
         return code;
+    ConfigurationLock lock(folder);
+    if (!lock.acquire(&error))
+        return tool.fail(kExitRefused, error);
     const QString parGen = parameterFilePathIn(folder);
     const bool hadFile = QFileInfo::exists(parGen);
     if (hadFile && !tool.line.has(QStringLiteral("--force")))
@@ -60,10 +67,14 @@ int cmdImport(ToolContext &tool)
                                            .arg(native(parGen), imported.hasParameterFile ? QStringLiteral("replaces")
                                                                                           : QStringLiteral("removes")));
 
+    QString kept;
     if (!imported.hasParameterFile) {
         QFile file(parGen);
+        if (hadFile && !keepIfUnreadable(parGen, &kept, &error))
+            return tool.fail(kExitUsage, error);
         if (hadFile && !file.remove())
             return tool.fail(kExitUsage, QStringLiteral("%1: %2").arg(native(parGen), file.errorString()));
+        warnOfKeptCopy(tool, parGen, kept);
         const QString note = QStringLiteral("the image is the one composed without a parameter file");
         if (hadFile)
             tool.out << "removed " << native(parGen) << ": " << note << Qt::endl;
@@ -71,8 +82,9 @@ int cmdImport(ToolContext &tool)
             tool.out << native(folder) << ": no " << kParGenFile << ", " << note << Qt::endl;
         return kExitOk;
     }
-    if (!saveParameterFile(parGen, imported.values, &error))
+    if (!saveParameterFile(parGen, imported.values, &error, &kept))
         return tool.fail(kExitUsage, error);
+    warnOfKeptCopy(tool, parGen, kept);
     tool.out << native(parGen) << Qt::endl;
     return kExitOk;
 }
@@ -98,13 +110,9 @@ bool looksLikeXml(const QByteArray &bytes)
 
 bool readSide(const ToolContext &tool, const QString &argument, DiffSide *side, QString *error)
 {
-    if (!QFileInfo(argument).isFile()) {
-        side->path = parameterFilePathIn(tool.projectFolder(argument));
-        if (!QFileInfo::exists(side->path))
-            return true;
-    } else {
-        side->path = argument;
-    }
+    side->path = tool.parameterFileOf(argument);
+    if (!QFileInfo::exists(side->path))
+        return true; // a configuration without a parameter file
     QByteArray bytes;
     if (!readWholeFile(side->path, &bytes, error))
         return false;
@@ -158,8 +166,13 @@ int cmdDiff(ToolContext &tool)
     DiffSide a;
     DiffSide b;
     QString error;
-    if (!readSide(tool, tool.line.arguments.at(0), &a, &error) || !readSide(tool, tool.line.arguments.at(1), &b, &error))
-        return tool.fail(kExitUsage, error);
+    try {
+        if (!readSide(tool, tool.line.arguments.at(0), &a, &error) || !readSide(tool, tool.line.arguments.at(1), &b, &error))
+            return tool.fail(kExitUsage, error);
+    } catch (const Refusal &refusal) {
+        // Exit code 1 would say "different".
+        return tool.fail(kExitUsage, refusal.message);
+    }
     const bool againstImage = a.isImage || b.isImage;
     for (DiffSide *side : {&a, &b}) {
         if (!side->isImage && !readFileSide(side, againstImage, &error))

@@ -2,140 +2,232 @@
 
 #include "core/AppState.h"
 #include "core/Constants.h"
+#include "core/Names.h"
+#include "core/NearestMatch.h"
+#include "core/FileIO.h"
 #include "core/Paths.h"
+#include "core/TextIndex.h"
 #include "core/Workspace.h"
 #include "i18n/Language.h"
+#include "i18n/LanguageList.h"
 #include "projects/Configurations.h"
 #include "tool/StandardStreams.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
 
-#include <cstdio>
-#include <functional>
-#include <map>
+#include <algorithm>
 
 namespace {
 
-const char kUsage[] = R"(Usage: kv40812-tool [--workspace DIR] [--language NAME] COMMAND [ARGUMENTS]
+// Every option of the tool once: its name and, for one that takes a value, how --help names it.
+struct OptionDef {
+    const char *name;
+    const char *value; // nullptr: a flag
+    const char *what;  // for the options every command takes
+};
 
-Commands:
-  new NAME                       create a configuration under PROJECTS
-  list                           print the configurations, one a line
-  show PROJECT                   print the 33 parameters as KEY=VALUE
-  set PROJECT KEY=VALUE...       change parameters, check them and save
-  validate PROJECT|FILE [--strict]
-                                 check a configuration's parameters, warn of odd
-                                 addresses (--strict: a warning fails too)
-  image PROJECT [--output FILE]  compose the configuration image (default PROJECT/bin/bank.bin)
-  image --input FILE --output FILE
-                                 compose the image of a loose parameter file
-  inspect IMAGE [--json]         decode and check a configuration image
-  job PROJECT --ip A.B.C.D --option 0|1|2 [--read-back]
-                                 write the update job Ethernet_Update.xml
-  texts                          print the text table as a language file
-  check-version                  ask the maker's server for a newer version:
-                                 newer, not newer, or unknown: REASON (exit 3)
-  batch PLAN.csv [--dry-run] [--strict]
-                                 create or update configurations from a plan
-  export [PROJECT...] [--output FILE]
-                                 write configurations as a plan for batch
-  import IMAGE PROJECT [--force] recover PROJECT's ParGen.xml from an image
-                                 (PROJECT is created when missing; --force
-                                 replaces an existing ParGen.xml)
-  diff A B                       print KEY: A-value -> B-value for each
-                                 parameter that differs; A and B are
-                                 configurations, ParGen.xml files or images;
-                                 exit 0 same, 1 different, 2 unreadable
-  report PROJECT... [--output FILE]
-                                 write a commissioning sheet (one HTML page)
-                                 of the configurations, to stdout or FILE
+const OptionDef kOptions[] = {
+    {"--workspace", "DIR", "the workspace (default: $KV40812_WORKSPACE, else the configurator's)"},
+    {"--language", "NAME", "messages (and the sheet's captions) in LANGUAGE/NAME.lng"},
+    {"--help", nullptr, "print this help"},
+    {"--version", nullptr, nullptr},
+    {"--output", "FILE", nullptr},
+    {"--input", "FILE", nullptr},
+    {"--ip", "A.B.C.D", nullptr},
+    {"--option", "0|1|2", nullptr},
+    {"--delimiter", ",|;", nullptr},
+    {"--json", nullptr, nullptr},
+    {"--read-back", nullptr, nullptr},
+    {"--force", nullptr, nullptr},
+    {"--dry-run", nullptr, nullptr},
+    {"--strict", nullptr, nullptr},
+    {"--raw", nullptr, nullptr},
+};
 
-job --option: 0 firmware and configuration, 1 firmware, 2 configuration. Options
-0 and 2 send PROJECT/bin/bank.bin, which image composes: run image first.
+// What every command takes besides its own options.
+const QStringList kGlobalOptions = {QStringLiteral("--workspace"), QStringLiteral("--language"),
+                                    QStringLiteral("--help")};
 
-A plan is CSV text, comma- or semicolon-delimited, in UTF-8. Its first row names
-the columns: Name, and any of the 33 parameter keys as ParGen.xml names them (show
-lists them), in any order. Each further row is one configuration: the one of that
-name is updated, or a new one is created. A cell holds a value as set takes it:
-an item text or index for a choice, 1 or 0 for a flag, the text for a number. An
-empty cell keeps the value (a new configuration's default); "" sets an empty text.
-The whole plan is checked first and nothing is written if anything is wrong.
-Odd addresses (see validate) are warnings; --strict makes them errors.
-
-Options may stand before or after the command and its arguments.
-PROJECT is a configuration's name in the workspace, or the path of its folder.
---language takes the texts of messages (and of the sheet's captions) from
-LANGUAGE/NAME.lng.
+const char kGeneralNotes[] = R"(Options may stand before or after the command and its arguments; after --,
+every word is an argument, even one that begins with --.
+PROJECT is the name of a configuration in PROJECTS; an argument with a path
+separator (./X too) is the path of a folder instead, or of a file where a command
+reads one. new and import take names only.
+--language takes the texts of messages and of the report's sheet from one of the
+languages in LANGUAGE (NAME in any letter case; a name, not a path).
+--output - (or /dev/stdout) prints to standard output; a device or FIFO is written
+into as a shell redirection would; a file is replaced whole, a link refused.
 --workspace defaults to $KV40812_WORKSPACE, else the tool's own folder when it is
 writable, else the per-user data folder; the configurator uses the same one.
 Exit codes: 0 done, 1 refused (a rule, a name, a bad image, a plan with errors),
 2 wrong usage or a file that cannot be read or written, 3 no answer.
-
-import writes the parameter set whose file composes back to the image, byte for
-byte, and refuses an image that no parameter file gives. Where the image holds
-no value, it takes what the editor shows for a new configuration:
-  - the initial image (no parameter file composes it): no ParGen.xml at all;
-  - gateway 255.255.255.255: gateway off, numbers 192.168.0.1;
-  - byte counter register -1: byte counter off, register 1;
-  - wait time 0: wait time off, 20 ms;
-  - both ports on RS232: the serial baud rate is 115200, and the serial parity
-    NONE, or ODD where 7 data bits without the second stop bit need a parity;
-  - a baud rate of 9600 is its list item; send type "Fix Num Bytes" for flag 8.
-Numbers are written in decimal as the image holds them (address bytes 0 to
-255, 16-bit fields signed), parities outside the list as they are; a serial
-parity of 0 beside 7 data bits and one stop bit is written 65536.
-diff reads an image as import does; against an image, a file side counts as
-the image it composes, and what an image does not hold is no difference.
 )";
 
-const QStringList kOptionsWithValue = {QStringLiteral("--workspace"), QStringLiteral("--language"),
-                                       QStringLiteral("--output"), QStringLiteral("--input"),
-                                       QStringLiteral("--ip"), QStringLiteral("--option")};
-const QStringList kFlags = {QStringLiteral("--json"), QStringLiteral("--read-back"), QStringLiteral("--help"),
-                            QStringLiteral("-h"), QStringLiteral("--force"), QStringLiteral("--dry-run"),
-                            QStringLiteral("--strict")};
+const OptionDef *findOption(const QString &name)
+{
+    for (const OptionDef &option : kOptions) {
+        if (name == QLatin1String(option.name))
+            return &option;
+    }
+    return nullptr;
+}
+
+const Command *findCommand(const QString &name)
+{
+    for (const Command &command : toolCommands()) {
+        if (name == QLatin1String(command.name))
+            return &command;
+    }
+    return nullptr;
+}
 
 CommandLine parse(const QStringList &arguments)
 {
     CommandLine line;
+    bool optionsEnded = false; // after "--", a name that begins with "--" is a name
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString &arg = arguments.at(i);
-        if (arg == u"--help" || arg == u"-h") {
+        if (arg == u"--" && !optionsEnded) {
+            optionsEnded = true;
+            continue;
+        }
+        if (!optionsEnded && (arg == u"--help" || arg == u"-h")) {
             line.help = true;
-        } else if (kOptionsWithValue.contains(arg)) {
-            if (i + 1 >= arguments.size())
-                throw UsageError{arg + QStringLiteral(" needs a value")};
-            line.options.insert(arg, arguments.at(++i));
-        } else if (kFlags.contains(arg)) {
-            line.options.insert(arg, QString());
-        } else if (arg.startsWith(u"--") && arg.contains(u'=')
-                   && kOptionsWithValue.contains(arg.left(arg.indexOf(u'=')))) {
-            line.options.insert(arg.left(arg.indexOf(u'=')), arg.mid(arg.indexOf(u'=') + 1));
-        } else if (arg.startsWith(u"--")) {
-            throw UsageError{QStringLiteral("unknown option ") + arg};
-        } else if (line.command.isEmpty()) {
-            line.command = arg;
+            continue;
+        }
+        if (optionsEnded || !arg.startsWith(u"--")) {
+            if (line.command.isEmpty())
+                line.command = arg;
+            else
+                line.arguments << arg;
+            continue;
+        }
+        if (arg == u"--version") {
+            line.version = true;
+            continue;
+        }
+        const qsizetype equals = arg.indexOf(u'=');
+        const QString name = equals < 0 ? arg : arg.left(equals);
+        const OptionDef *option = findOption(name);
+        if (!option) {
+            QStringList names;
+            for (const OptionDef &known : kOptions)
+                names << QLatin1String(known.name);
+            throw UsageError{unknownWord(QStringLiteral("option"), name, names, QStringLiteral("try --help"))};
+        }
+        if (!option->value) {
+            if (equals >= 0)
+                throw UsageError{name + QStringLiteral(" takes no value")};
+            line.options.insert(name, QString());
+        } else if (equals >= 0) {
+            line.options.insert(name, arg.mid(equals + 1));
+        } else if (i + 1 < arguments.size()) {
+            line.options.insert(name, arguments.at(++i));
         } else {
-            line.arguments << arg;
+            throw UsageError{name + QStringLiteral(" needs a value")};
         }
     }
     return line;
 }
 
+// "  NAME  what", the name in a column of `width`; a longer name gets a line of its own.
+void printColumns(QTextStream &out, const QString &name, const QString &what, int width)
+{
+    out << "  " << name;
+    if (!what.isEmpty()) {
+        if (name.size() + 1 > width)
+            out << '\n' << QString(width + 2, u' ');
+        else
+            out << QString(width - name.size(), u' ');
+        out << what;
+    }
+    out << '\n';
+}
+
+QString optionWithValue(const QString &name)
+{
+    const OptionDef *option = findOption(name);
+    return option && option->value ? name + u' ' + QLatin1String(option->value) : name;
+}
+
+void printUsage(const ToolContext &tool)
+{
+    QTextStream &out = tool.out;
+    out << "Usage: kv40812-tool [--workspace DIR] [--language NAME] COMMAND [ARGUMENTS] [OPTIONS]\n"
+           "       kv40812-tool COMMAND --help     what COMMAND does, its options and an example\n"
+           "       kv40812-tool --version\n\nCommands:\n";
+    constexpr int kSynopsisWidth = 31;
+    for (const Command &command : toolCommands()) {
+        const QStringList forms = QString::fromUtf8(command.synopsis).split(u'\n');
+        for (qsizetype i = 0; i < forms.size(); ++i)
+            printColumns(out, forms.at(i), i == 0 ? QString::fromUtf8(command.summary) : QString(), kSynopsisWidth);
+    }
+    out << "\nEvery command takes:\n";
+    for (const QString &name : kGlobalOptions)
+        printColumns(out, optionWithValue(name), QString::fromUtf8(findOption(name)->what), kSynopsisWidth);
+    out << '\n' << kGeneralNotes << "The default workspace here: "
+        << QDir::toNativeSeparators(resolveWorkspace({QString()}, tool.executableDir)) << Qt::endl;
+}
+
+QString capitalised(QString text)
+{
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    return text;
+}
+
+void printCommandHelp(QTextStream &out, const Command &command)
+{
+    const QStringList forms = QString::fromUtf8(command.synopsis).split(u'\n');
+    out << "Usage: kv40812-tool " << forms.join(QStringLiteral("\n       kv40812-tool ")) << "\n\n"
+        << capitalised(QString::fromUtf8(command.summary)) << ".\n";
+    if (*command.details)
+        out << '\n' << QString::fromUtf8(command.details) << '\n';
+    out << "\nOptions:\n";
+    constexpr int kOptionWidth = 22;
+    for (const OptionUse &use : command.options)
+        printColumns(out, optionWithValue(QLatin1String(use.option)), QString::fromUtf8(use.what), kOptionWidth);
+    for (const QString &name : kGlobalOptions)
+        printColumns(out, optionWithValue(name), QString::fromUtf8(findOption(name)->what), kOptionWidth);
+    out << "\nExample:\n  " << QString::fromUtf8(command.example) << Qt::endl;
+}
+
+// Every option given must be one the command takes.
+void checkOptions(const CommandLine &line, const Command &command)
+{
+    for (auto it = line.options.keyBegin(); it != line.options.keyEnd(); ++it) {
+        const QString &option = *it;
+        const bool taken = kGlobalOptions.contains(option)
+                           || std::any_of(command.options.begin(), command.options.end(),
+                                          [&](const OptionUse &use) { return option == QLatin1String(use.option); });
+        if (!taken)
+            throw UsageError{QStringLiteral("%1 does not take %2 (kv40812-tool %1 --help lists what it takes)")
+                                 .arg(line.command, option)};
+    }
+}
+
 // The texts of messages from the language named by --language.
+// The texts of messages from the language named by --language, one of those LANGUAGE holds.
 bool loadLanguage(ToolContext &tool, QString *error)
 {
     if (!tool.line.has(QStringLiteral("--language")))
         return true;
-    const QString path = languageFilePath(tool.state, tool.line.value(QStringLiteral("--language")));
-    if (!QFileInfo(path).isFile()) {
-        *error = QDir::toNativeSeparators(path) + QStringLiteral(": no such language file");
+    const QString name = tool.line.value(QStringLiteral("--language"));
+    const std::optional<QString> file = findLanguage(tool.state.Dir_Language, name);
+    if (!file) {
+        QStringList names;
+        for (const QString &held : listLanguageFiles(tool.state.Dir_Language))
+            names << languageDisplayName(held);
+        *error = QStringLiteral("no language \"%1\" in %2; it holds: %3")
+                     .arg(name, QDir::toNativeSeparators(tool.state.Dir_Language),
+                          names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", ")));
         return false;
     }
-    return Read_Lang_File(tool.state.Text_Table, path, error);
+    return Read_Lang_File(tool.state.Text_Table, joinPath(tool.state.Dir_Language, *file), error);
 }
 
 void printError(QTextStream &err, const QString &message)
@@ -145,40 +237,63 @@ void printError(QTextStream &err, const QString &message)
 
 int dispatch(ToolContext &tool)
 {
-    const std::map<QString, std::function<int(ToolContext &)>> commands = {
-        {QStringLiteral("new"), cmdNew},
-        {QStringLiteral("list"), cmdList},
-        {QStringLiteral("show"), cmdShow},
-        {QStringLiteral("set"), cmdSet},
-        {QStringLiteral("validate"), cmdValidate},
-        {QStringLiteral("image"), cmdImage},
-        {QStringLiteral("inspect"), cmdInspect},
-        {QStringLiteral("job"), cmdJob},
-        {QStringLiteral("check-version"), cmdCheckVersion},
-        {QStringLiteral("texts"), cmdTexts},
-        {QStringLiteral("batch"), cmdBatch},
-        {QStringLiteral("export"), cmdExport},
-        {QStringLiteral("import"), cmdImport},
-        {QStringLiteral("diff"), cmdDiff},
-        {QStringLiteral("report"), cmdReport},
-    };
-    if (tool.line.help) {
-        tool.out << kUsage << "The default workspace here: "
-                 << QDir::toNativeSeparators(resolveWorkspace({QString()}, tool.executableDir)) << Qt::endl;
+    const CommandLine &line = tool.line;
+    if (line.version) {
+        tool.out << kSwVersion << Qt::endl;
         return kExitOk;
     }
-    if (tool.line.command.isEmpty())
-        throw UsageError{QStringLiteral("no command given (try --help)")};
-    const auto command = commands.find(tool.line.command);
-    if (command == commands.end())
-        throw UsageError{QStringLiteral("unknown command \"%1\" (try --help)").arg(tool.line.command)};
+    if (line.command.isEmpty()) {
+        if (!line.help)
+            throw UsageError{QStringLiteral("no command given (try --help)")};
+        printUsage(tool);
+        return kExitOk;
+    }
+    const Command *command = findCommand(line.command);
+    if (!command) {
+        QStringList names;
+        for (const Command &known : toolCommands())
+            names << QLatin1String(known.name);
+        throw UsageError{unknownWord(QStringLiteral("command"), line.command, names, QStringLiteral("try --help"))};
+    }
+    if (line.help) {
+        printCommandHelp(tool.out, *command);
+        return kExitOk;
+    }
+    checkOptions(line, *command);
     QString error;
     if (!loadLanguage(tool, &error))
         return tool.fail(kExitUsage, error);
-    return command->second(tool);
+    return command->handler(tool);
 }
 
 } // namespace
+
+QString unknownWord(const QString &what, const QString &word, const QStringList &known, const QString &look)
+{
+    const QString suggestion = didYouMean(nearestMatches(word, known));
+    return QStringLiteral("unknown %1 \"%2\"; %3").arg(what, word, suggestion.isEmpty() ? look : suggestion);
+}
+
+void printTable(QTextStream &out, const QList<QStringList> &rows)
+{
+    QList<qsizetype> widths;
+    for (const QStringList &row : rows) {
+        widths.resize(std::max(widths.size(), row.size()), 0);
+        for (qsizetype c = 0; c < row.size(); ++c)
+            widths[c] = std::max(widths[c], row.at(c).size());
+    }
+    for (const QStringList &row : rows) {
+        QString line;
+        for (qsizetype c = 0; c < row.size(); ++c)
+            line += c + 1 < row.size() ? row.at(c).leftJustified(widths[c] + 2) : row.at(c);
+        out << line << '\n';
+    }
+}
+
+QString counted(qsizetype count, const char *one, const char *many)
+{
+    return QStringLiteral("%1 %2").arg(count).arg(QString::fromLatin1(count == 1 ? one : many));
+}
 
 int ToolContext::fail(int code, const QString &message)
 {
@@ -213,22 +328,36 @@ void ToolContext::expectArguments(qsizetype count, const char *what) const
         throw UsageError{QStringLiteral("%1 takes %2").arg(line.command, QString::fromLatin1(what))};
 }
 
-QString ToolContext::projectFolder(const QString &project) const
+namespace {
+bool isPathArgument(const QString &argument)
 {
-    const QString inWorkspace = joinPath(state.Dir_Projects, project);
-    if (isSafeConfigurationName(project) && QFileInfo(inWorkspace).isDir())
-        return inWorkspace;
-    if (QFileInfo(project).isDir())
-        return QDir::toNativeSeparators(QDir(project).absolutePath());
-    throw UsageError{QStringLiteral("no configuration \"%1\" in %2 and no such folder")
-                         .arg(project, QDir::toNativeSeparators(state.Dir_Projects))};
+    return argument.contains(u'/') || argument.contains(QDir::separator());
+}
+} // namespace
+
+QString ToolContext::projectFolder(const QString &argument) const
+{
+    if (isPathArgument(argument)) {
+        if (!QFileInfo(argument).isDir())
+            throw UsageError{QStringLiteral("no such folder: ") + QDir::toNativeSeparators(argument)};
+        return QDir::toNativeSeparators(QDir(argument).absolutePath());
+    }
+    if (argument.isEmpty())
+        throw Refusal{state.text(Txt::ErrNameEmpty)};
+    if (!isPlainName(argument))
+        throw Refusal{state.text(Txt::ErrNameNotCreatable)};
+    const QString folder = joinPath(state.Dir_Projects, argument);
+    if (!isConfigurationFolder(state.Dir_Projects, argument))
+        throw UsageError{QStringLiteral("no configuration \"%1\" in %2")
+                             .arg(argument, QDir::toNativeSeparators(state.Dir_Projects))};
+    return folder;
 }
 
-QString ToolContext::parameterFileOf(const QString &projectOrFile) const
+QString ToolContext::parameterFileOf(const QString &argument) const
 {
-    if (QFileInfo(projectOrFile).isFile())
-        return projectOrFile;
-    return parameterFilePathIn(projectFolder(projectOrFile));
+    if (isPathArgument(argument) && QFileInfo(argument).isFile())
+        return argument;
+    return parameterFilePathIn(projectFolder(argument));
 }
 
 bool ToolContext::loadValues(const QString &path, ParameterValues *values)
@@ -238,6 +367,34 @@ bool ToolContext::loadValues(const QString &path, ParameterValues *values)
         return true;
     fail(kExitUsage, error);
     return false;
+}
+
+int ToolContext::writeOutput(const QString &output, const QByteArray &bytes)
+{
+    if (output == u"-" || output == u"/dev/stdout") {
+        writeToStandardOutput(bytes);
+        return kExitOk;
+    }
+    const QFileInfo target(output);
+    if (target.exists() && !target.isFile() && !target.isDir()) {
+        // A device or a pipe takes the bytes; replacing it by a file would break it for everyone.
+        QFile file(output);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+            return fail(kExitUsage, QDir::toNativeSeparators(output) + QStringLiteral(": ") + file.errorString());
+    } else if (QString error; !writeFileAtomic(output, bytes, &error)) {
+        return fail(kExitUsage, error);
+    }
+    out << QDir::toNativeSeparators(output) << Qt::endl;
+    return kExitOk;
+}
+
+void ToolContext::writeToStandardOutput(const QByteArray &bytes)
+{
+    out.flush();
+    if (out.device())
+        out.device()->write(bytes);
+    else
+        out << QString::fromUtf8(bytes);
 }
 
 int runTool(const QStringList &arguments, const QString &executableDir, QTextStream &out, QTextStream &err)
@@ -254,6 +411,9 @@ int runTool(const QStringList &arguments, const QString &executableDir, QTextStr
     } catch (const UsageError &usage) {
         printError(err, usage.message);
         return kExitUsage;
+    } catch (const Refusal &refusal) {
+        printError(err, refusal.message);
+        return kExitRefused;
     }
 }
 

@@ -105,6 +105,8 @@ void TFBoot::Set_Lang()
     Btn_Update->setText(m_state.text(Txt::UpdateExecute));
     for (int i = 0; i < 4; ++i)
         E_IP[i]->setToolTip(m_state.text(Txt::UpdateIpAddress1Hint + i));
+    nameAddressFields({E_IP[0], E_IP[1], E_IP[2], E_IP[3]}, m_state.text(Txt::UpdateIpAddressCaption));
+    CB_Update_Options->setAccessibleName(m_state.text(Txt::UpdateOptionCaption));
     CB_Update_Options->setToolTip(m_state.text(Txt::UpdateOptionHint));
     CB_Update_Option_Read_Back->setToolTip(m_state.text(Txt::UpdateReadBackHint));
     Btn_Cancel->setToolTip(m_state.text(Txt::UpdateCancelHint));

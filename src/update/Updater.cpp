@@ -1,17 +1,33 @@
 #include "update/Updater.h"
 
+#include "core/FileSystem.h"
 #include "core/Paths.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 
 #include <algorithm>
 
 namespace {
 constexpr int kPollMs = 10;
+
+// The log is made new at each start, as a regular file: whatever stands at its name (the earlier
+// log, a link, a FIFO) is removed, never opened, so nothing is written where a link points.
+bool startLog(const QString &logPath)
+{
+    if (logPath.isEmpty())
+        return false;
+    const EntryKind kind = entryKind(logPath);
+    if (kind == EntryKind::Folder || (kind != EntryKind::Missing && !QFile::remove(logPath)))
+        return false;
+    QFile log(logPath);
+    return log.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+}
 
 // Drops user input and close requests, so nothing starts a second action while the program runs.
 class InputBlocker : public QObject {
@@ -73,15 +89,23 @@ ProgramLauncher::Result ProgramLauncher::run(const QString &program, const QStri
     // of output would kill it), and nothing of ours that ends it when we end.
     process->setStandardInputFile(QProcess::nullDevice());
     process->setProcessChannelMode(QProcess::MergedChannels);
-    QFile log(logPath);
-    const bool logged = !logPath.isEmpty() && log.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    log.close();
+    // A program that is not there leaves the earlier log as it was.
+    const QFileInfo programFile(program);
+    if (programFile.isAbsolute() && !(programFile.isFile() && programFile.isExecutable())) {
+        result.error = QDir::toNativeSeparators(program)
+                       + (programFile.exists() ? QStringLiteral(": not an executable file") : QStringLiteral(": not found"));
+        delete process;
+        return result;
+    }
+    const bool logged = startLog(logPath);
     process->setStandardOutputFile(logged ? logPath : QProcess::nullDevice());
     startOnItsOwn(*process, windowShown);
     process->start(program, QProcess::splitCommand(parameter));
     if (!process->waitForStarted()) {
         result.error = process->errorString();
         delete process;
+        if (logged && QFileInfo(logPath).size() == 0)
+            QFile::remove(logPath);
         return result;
     }
 

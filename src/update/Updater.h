@@ -10,7 +10,7 @@ class QProcess;
 // The external updater's name in the workspace.
 QString updaterProgramPath(const QString &dirExe);
 
-// Where the updater's output goes, replaced at each start.
+// Where the updater's output goes, made new at each start.
 QString updaterLogPath(const QString &dirExe);
 
 // Per system (Updater_posix.cpp, Updater_win.cpp): prepares a process that is not started yet
@@ -36,9 +36,10 @@ public:
 
     // No shell: `parameter` is split into arguments like a command line. The program gets this
     // program's working folder, the null device as input, its output and errors in `logPath`
-    // (the null device when empty or not writable), and starts on its own (startOnItsOwn), so it
-    // outlives us. While it runs the event loop turns, so windows repaint, but keyboard, mouse
-    // and close requests are dropped.
+    // (made new as a regular file; the null device when empty or not writable), and starts on its
+    // own (startOnItsOwn), so it outlives us. A program that does not start leaves no log.
+    // While it runs the event loop turns, so windows repaint, but keyboard, mouse and close
+    // requests are dropped.
     Result run(const QString &program, const QString &parameter, int limitMs, const QString &logPath = QString(),
                bool windowShown = true);
 

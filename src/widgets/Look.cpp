@@ -73,6 +73,12 @@ void setCaption(QLabel *label, const QString &text)
     label->adjustSize();
 }
 
+void nameAddressFields(const QList<QWidget *> &fields, const QString &caption)
+{
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        fields.at(i)->setAccessibleName(QStringLiteral("%1 (%2)").arg(caption.trimmed()).arg(i + 1));
+}
+
 void setLinkCaption(QLabel *label, const QString &url, const QString &text)
 {
     label->setTextFormat(Qt::RichText);

@@ -33,6 +33,10 @@ QLabel *addLabel(QWidget *parent, const QString &name, int left, int top,
 // Sets a label's text and lets it grow or shrink to fit, as a desktop label does.
 void setCaption(QLabel *label, const QString &text);
 
+// Names the fields of a dotted address for a screen reader by the caption beside them and
+// their place: "IP ADDRESS (1)" to "IP ADDRESS (4)".
+void nameAddressFields(const QList<QWidget *> &fields, const QString &caption);
+
 // Shows a label's text as one link to url (the label hands the link on through linkActivated).
 void setLinkCaption(QLabel *label, const QString &url, const QString &text);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ConfigurationLock.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -40,4 +42,5 @@ struct Services {
     std::function<void(const QUrl &)> openUrl; // the desktop's browser
     Pinger *pinger = nullptr;                  // the ICMP echo of the device check
     int updaterWaitMs = 150000;                // how long the updater is waited for
+    int lockWaitMs = ConfigurationLock::kWaitMs; // how long a run writing a configuration is waited for
 };

@@ -14,6 +14,11 @@ QString fileSizeLimitMissing();
 // stops part-way as on a full disk; the limit binds root as anyone.
 void withFileSizeLimit(qint64 limit, const std::function<void()> &action);
 
+// The user that a program started by this test should run as to stand where an ordinary user
+// stands: empty when this test is not root; else "nobody", who then owns `workspace`. Sets
+// `missing` to why not where there is no such user.
+QString ordinaryUser(const QString &workspace, QString *missing);
+
 // While it lives, `folder` takes no new file, as for an ordinary user; the files of the
 // workspace stay writable. Root takes the place of "nobody" for that while.
 class FolderTakingNoNewFile {

@@ -10,6 +10,11 @@ void withFileSizeLimit(qint64, const std::function<void()> &action)
     action();
 }
 
+QString ordinaryUser(const QString &, QString *)
+{
+    return QString();
+}
+
 FolderTakingNoNewFile::FolderTakingNoNewFile(const QString &, const QString &folder)
     : m_folder(folder), m_missing(QStringLiteral("Windows keeps folder rights in ACLs, and Wine does not enforce them"))
 {

@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include "core/Workspace.h"
+#include "i18n/Language.h"
 #include "params/ConfigImage.h"
 
 #include <QApplication>
@@ -9,6 +10,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QThread>
+#include <QElapsedTimer>
+#include <QTest>
 #include <QTimer>
 #include <QWidget>
 #include <QtEndian>
@@ -35,6 +38,7 @@ TestWorkspace::TestWorkspace()
     services.messages = &messages;
     services.pinger = &pinger;
     services.updaterWaitMs = 1000;
+    services.lockWaitMs = 300;
     services.openUrl = [this](const QUrl &url) { openedUrls.append(url); };
 }
 
@@ -89,15 +93,46 @@ bool systemHasWindowsNames()
     return QSysInfo::productType() == u"windows";
 }
 
+QString processReport(QProcess &process)
+{
+    QString ended;
+    if (process.state() != QProcess::NotRunning)
+        ended = QStringLiteral("still running");
+    else if (process.exitStatus() == QProcess::CrashExit)
+        ended = QStringLiteral("ended by a signal (%1)").arg(process.errorString());
+    else
+        ended = QStringLiteral("exited with code %1").arg(process.exitCode());
+    // Peeked, not read: QVERIFY2 builds its message even when the check passes.
+    const QProcess::ProcessChannel channel = process.readChannel();
+    QByteArray wrote;
+    for (const QProcess::ProcessChannel each : {QProcess::StandardOutput, QProcess::StandardError}) {
+        process.setReadChannel(each);
+        wrote += process.peek(process.bytesAvailable());
+    }
+    process.setReadChannel(channel);
+    return QStringLiteral("%1 %2 %3; it wrote:\n%4")
+        .arg(process.program(), process.arguments().join(u' '), ended, QString::fromLocal8Bit(wrote));
+}
+
 void onNextModal(std::function<void(QWidget *)> action)
 {
     auto *timer = new QTimer;
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, action] {
-        if (QWidget *modal = QApplication::activeModalWidget()) {
+    QElapsedTimer clock;
+    clock.start();
+    // A test (or row) that ended without the window leaves no watcher to act in the next one.
+    const auto currentTest = [] { return QByteArray(QTest::currentTestFunction()) + '/' + QTest::currentDataTag(); };
+    const QByteArray test = currentTest();
+    QObject::connect(timer, &QTimer::timeout, [timer, action, clock, test, currentTest] {
+        QWidget *modal = QApplication::activeModalWidget();
+        const bool sameTest = test == currentTest();
+        if (modal || !sameTest || clock.elapsed() > kPatienceMs) {
             timer->stop();
             timer->deleteLater();
-            action(modal);
+            if (modal && sameTest)
+                action(modal);
+            else if (sameTest)
+                QTest::qFail("no modal window opened", __FILE__, __LINE__);
         }
     });
     timer->start();
@@ -131,6 +166,24 @@ quint32 sumBeforeChecksum(const QByteArray &image)
 void setImageChecksum(QByteArray &image)
 {
     qToLittleEndian(sumBeforeChecksum(image), image.data() + 0x7FC);
+}
+
+QStringList shippedLanguages()
+{
+    QStringList names;
+    const QString folder = QStringLiteral(KV_LANGUAGES);
+    for (const QString &file : QDir(folder).entryList({QStringLiteral("*.lng")}, QDir::Files, QDir::Name))
+        names << file.chopped(kLanguageExtension.size());
+    return names;
+}
+
+void loadShippedLanguage(TestWorkspace &ws, const QString &language)
+{
+    QString error;
+    QVERIFY2(copyShippedLanguages(QStringLiteral(KV_LANGUAGES), ws.state.Dir_Language, &error), qPrintable(error));
+    ws.state.Language_Name = language;
+    QVERIFY2(Load_Language(ws.state, &error), qPrintable(error));
+    QCOMPARE(ws.state.Language_Name, language);
 }
 
 QByteArray composedImage(const std::optional<QByteArray> &parGen)

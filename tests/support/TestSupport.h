@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QList>
+#include <QProcess>
 #include <QMap>
 #include <QString>
 #include <QTemporaryDir>
@@ -73,7 +74,17 @@ struct TestWorkspace {
     QList<QUrl> openedUrls;
 };
 
-// Runs `action` on the next modal window that opens (once the event loop turns).
+// How long a test waits for a real program to start or end, or for a window to show: as long as
+// a loaded machine needs.
+inline constexpr int kPatienceMs = 60000;
+
+// What a started program wrote so far (left unread) and how it ended, or that it still runs: for
+// the message of a test that waited for it in vain.
+QString processReport(QProcess &process);
+
+// Runs `action` on the next modal window that opens (once the event loop turns). Without one
+// within kPatienceMs, or by the end of the test function (or row), it gives up; the former fails
+// the test.
 void onNextModal(std::function<void(QWidget *)> action);
 
 QString fixturePath(const QString &name);
@@ -90,6 +101,13 @@ quint32 sumBeforeChecksum(const QByteArray &image);
 
 // Puts the sum of the bytes before it into an image's checksum.
 void setImageChecksum(QByteArray &image);
+
+// The names of the languages shipped in languages/ ("Deutsch", ...), in file name order.
+QStringList shippedLanguages();
+
+// Copies the shipped languages into the workspace and loads `language` as the options window
+// does; the caller has the windows take its texts (Change_Language).
+void loadShippedLanguage(TestWorkspace &ws, const QString &language);
 
 // The image of a parameter file's bytes, or of none; empty, with a warning, if it is no XML.
 QByteArray composedImage(const std::optional<QByteArray> &parGen);

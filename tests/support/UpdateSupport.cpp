@@ -31,5 +31,5 @@ UpdateWindow::UpdateWindow(TestWorkspace &ws) : main(Create_Windows(ws.state, ws
     ws.state.Device_IP_Address = QStringLiteral("127.0.0.1");
     boot->show();
     boot->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(boot));
+    QVERIFY(QTest::qWaitForWindowActive(boot, kPatienceMs));
 }
