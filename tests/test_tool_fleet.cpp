@@ -266,7 +266,10 @@ rows = [["Name", "Serial_Baud", "Serial_End_Char", "Serial_TimeOut_RX", "ModbusT
 with open(sys.argv[1], "w", newline="", encoding=sys.argv[2]) as f:
     csv.writer(f, quoting=csv.QUOTE_ALL).writerows(rows)
 )";
-    QCOMPARE(QProcess::execute(QStringLiteral(KV_PYTHON), {"-c", QString::fromUtf8(script), plan, encoding}), 0);
+    const int python = QProcess::execute(QStringLiteral(KV_PYTHON), {"-c", QString::fromUtf8(script), plan, encoding});
+    if (python == -2)
+        QSKIP("Python does not start from here (a Windows program under Wine)");
+    QCOMPARE(python, 0);
     QVERIFY(ws.readFile(QStringLiteral("plan.csv")).contains("\"Old\",\"9600\",\"\",\"\"\"\"\"\",\"\",\"\","));
 
     const Run run = tool({"--workspace", ws.dir.path(), "batch", plan});
@@ -314,7 +317,7 @@ void TestToolFleet::exportRoundTrip()
     const Run exported = tool({"--workspace", from, "export", "--delimiter", delimiter});
     QCOMPARE(exported.code, 0);
     const auto line = [&](QStringList cells) { return cells.join(delimiter).toUtf8(); };
-    QVERIFY(exported.out.startsWith("\xEF\xBB\xBF" + line({"Name", "Serial_Serial", "Serial_Baud", ""})));
+    QVERIFY2(exported.out.startsWith("\xEF\xBB\xBF" + line({"Name", "Serial_Serial", "Serial_Baud", ""})), exported.out.constData());
     QCOMPARE(exported.out.count("\r\n"), 4);
     // Items as show prints them; a value that is no item's index as stored, and with an
     // apostrophe before it where a spreadsheet would read it as a formula.

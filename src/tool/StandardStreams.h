@@ -9,6 +9,9 @@ public:
     StandardStreams();
     ~StandardStreams();
     StandardStreams(const StandardStreams &) = delete;
+    // What main returns: `code`, once the streams are flushed. On Windows the tool ends here,
+    // without the libraries' detach: there the C++ runtime's can hang after writer threads.
+    int finish(int code);
     StandardStreams &operator=(const StandardStreams &) = delete;
 
 private:

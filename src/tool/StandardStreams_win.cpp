@@ -16,6 +16,16 @@ StandardStreams::StandardStreams()
         m_consoleCodePage = codePage;
 }
 
+int StandardStreams::finish(int code)
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    if (m_consoleCodePage != 0)
+        SetConsoleOutputCP(m_consoleCodePage);
+    TerminateProcess(GetCurrentProcess(), UINT(code));
+    return code;
+}
+
 StandardStreams::~StandardStreams()
 {
     std::fflush(stdout);

@@ -391,9 +391,12 @@ int ToolContext::writeOutput(const QString &output, const QByteArray &bytes)
 void ToolContext::writeToStandardOutput(const QByteArray &bytes)
 {
     out.flush();
-    if (out.device())
-        out.device()->write(bytes);
-    else
+    if (QIODevice *device = out.device()) {
+        device->write(bytes);
+        // Out at once: nothing is left in the file's own buffer for the end of the run.
+        if (auto *file = qobject_cast<QFileDevice *>(device))
+            file->flush();
+    } else
         out << QString::fromUtf8(bytes);
 }
 
@@ -422,7 +425,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     // The same per-user workspace as the configurator's, where its own folder is read-only.
     QCoreApplication::setApplicationName(QStringLiteral("kv40812"));
-    const StandardStreams streams;
+    StandardStreams streams;
     QTextStream out(stdout);
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);
@@ -430,5 +433,5 @@ int main(int argc, char *argv[])
     const int code = runTool(QCoreApplication::arguments().mid(1), QCoreApplication::applicationDirPath(), out, err);
     out.flush();
     err.flush();
-    return code;
+    return streams.finish(code);
 }
