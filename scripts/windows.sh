@@ -49,7 +49,7 @@ trap cleanup EXIT
 
 step "Debian packages"
 bash scripts/install-deps.sh cmake ninja-build ccache python3 qt6-base-dev qt6-base-dev-tools \
-  g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 nsis zip xvfb xauth fonts-dejavu-core \
+  g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 nsis zip xvfb xauth fonts-dejavu-core xdotool imagemagick \
   dpkg-dev xz-utils debian-archive-keyring
 # The kit's Qt runs the machine's moc, rcc and uic: they must be the very version it was built with.
 host_qt=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools)
@@ -166,20 +166,31 @@ rm -rf "$check_unix"
   export WINEPREFIX=$prefix WINEDEBUG=-all
   unset WINEPATH
   wine "$tmp/$name-setup.exe" /S "/D=$check_dir"
-  wine "$check_dir\\bin\\kv40812-tool.exe" --help >/dev/null
-  # The configurator fills its workspace's LANGUAGE folder once its QApplication stands.
+  wine "$check_dir\\bin\\kv40812-tool.exe" --workspace "$tmp/workspace" new 'Line 1' >/dev/null
+  wine "$check_dir\\bin\\kv40812-tool.exe" --workspace "$tmp/workspace" set 'Line 1' Serial_Baud=19200 >/dev/null
+  printf '%s' '<Conf_Settings><lastproj><projectname>Line 1</projectname></lastproj></Conf_Settings>' \
+    >"$tmp/workspace/Zentrel.xml"
   wine "$check_dir\\bin\\kv40812.exe" --workspace "$tmp/workspace" &
   gui=$!
-  for _ in $(seq 120); do
-    [ -f "$tmp/workspace/LANGUAGE/English.lng" ] && break
-    kill -0 "$gui" 2>/dev/null || break
-    sleep 0.5
-  done
+  # The main window with its exact title, trailing blank included; then the editor (step 2).
+  title='Norvexa - Configurator KV40812 - Serial / Modbus Slave '
+  main=$(timeout 120 xdotool search --sync --onlyvisible --name "^$title\$" | head -n 1) || true
+  [ -n "$main" ] || { echo "The installed configurator showed no window titled \"$title\"." >&2; exit 1; }
+  [ "$(xdotool getwindowname "$main")" = "$title" ] || { echo "The main window's title is not \"$title\"." >&2; exit 1; }
+  [ -f "$tmp/workspace/LANGUAGE/English.lng" ] || { echo "The installed configurator filled no LANGUAGE folder." >&2; exit 1; }
+  mkdir -p "$build/screenshots"
+  sleep 2
+  import -window "$main" "$build/screenshots/windows-main.png"
+  xdotool mousemove --window "$main" 165 174 click 1
+  editor=$(timeout 60 xdotool search --sync --onlyvisible --name '^Set Communication$' | head -n 1) || true
+  [ -n "$editor" ] || { echo "The editor did not open." >&2; exit 1; }
+  sleep 2
+  import -window "$editor" "$build/screenshots/windows-editor.png"
   kill "$gui" 2>/dev/null || true
   wait "$gui" 2>/dev/null || true
-  [ -f "$tmp/workspace/LANGUAGE/English.lng" ] || { echo "The installed configurator did not start." >&2; exit 1; }
   wine "$check_dir\\Uninstall.exe" /S "_?=$check_dir"
 )
+[ -d "$tmp/workspace/PROJECTS/Line 1" ] || { echo "The uninstaller took the workspace." >&2; exit 1; }
 left=$(cd "$check_unix" && find . -mindepth 1 ! -name Uninstall.exe)
 if [ -n "$left" ]; then
   echo "The uninstaller left: $left" >&2
