@@ -24,6 +24,9 @@ add_dependencies(kv40812 kv40812_languages)
 
 install(TARGETS kv40812 kv40812-tool RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${KV40812_LANGUAGE_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/kv40812/languages)
-install(FILES ${PROJECT_SOURCE_DIR}/desktop/kv40812.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/desktop/kv40812.svg
-  DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# The desktop menu entry and its icon serve Linux desktops only.
+if(NOT WIN32)
+  install(FILES ${PROJECT_SOURCE_DIR}/desktop/kv40812.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${PROJECT_SOURCE_DIR}/desktop/kv40812.svg
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+endif()

@@ -30,5 +30,6 @@ else
 fi
 echo "Installing: ${missing[*]}"
 "${as_root[@]}" apt-get update -qq
-# sudo resets the environment, so the front end is set on its far side.
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+# sudo resets the environment, so the front end is set on its far side; another apt run's lock
+# is waited for rather than failed on.
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs the whole suite three ways: the plain build,
 # the same tests under AddressSanitizer and UndefinedBehaviorSanitizer, and a bounded run of
-# every fuzz target (FUZZ_SECONDS each, default 30). Exits non-zero on any failure.
+# every fuzz target (FUZZ_SECONDS each, default 30); then the Windows build, its tests under Wine
+# and its packages (scripts/windows.sh). Exits non-zero on any failure.
 # Needs no display: the window tests run on Qt's offscreen platform.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,3 +25,6 @@ UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 
 echo "== Fuzzing"
 bash scripts/fuzz.sh
+
+echo "== Windows: the build, its tests under Wine, its packages"
+bash scripts/windows.sh

@@ -358,7 +358,12 @@ void TestFit::initTestCase()
             tests(type, context, message);
     });
     // As the program itself sets it: controls that take no font of their own take this one.
-    QApplication::setFont(lookFont());
+    // Hinted as the Linux desktop hints it (fontconfig's "slight"), which keeps the widths of
+    // the glyphs: FreeType's full hinting, Qt's default without fontconfig (on Windows), widens
+    // small text by a pixel or two.
+    QFont font = lookFont();
+    font.setHintingPreference(QFont::PreferVerticalHinting);
+    QApplication::setFont(font);
     // The measure holds for the font the windows are drawn with; here that is the font the
     // project installs in place of Verdana.
     const QString family = QFontInfo(lookFont()).family();

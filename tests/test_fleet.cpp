@@ -444,6 +444,9 @@ void TestFleet::planProblems()
     QFETCH(QByteArray, plan);
     QFETCH(QStringList, problems);
     QFETCH(QStringList, rows);
+    const QByteArray tag = QTest::currentDataTag();
+    if (systemHasWindowsNames() && (tag.contains("Windows cannot hold") || tag.contains("trailing blanks or dots")))
+        QSKIP("Windows itself refuses names that end in a dot or a blank, and device names, as not creatable");
     TestWorkspace ws;
     ws.writeFile(QStringLiteral("PROJECTS/A file"), "not a folder");
     PlanWorkspace workspace;

@@ -186,6 +186,8 @@ void TestMainWindow::restoresActiveConfiguration()
 
 void TestMainWindow::blankNamedConfigurationSurvivesARestart()
 {
+    if (systemHasWindowsNames())
+        QSKIP("Windows holds no folder named with blanks only");
     TestWorkspace ws;
     {
         auto main = Create_Windows(ws.state, ws.services);

@@ -4,6 +4,7 @@
 #include "projects/Configurations.h"
 #include "projects/UNew_Project.h"
 #include "projects/UOpenConf.h"
+#include "support/ByteNames.h"
 #include "support/TestSupport.h"
 
 #include <QDirIterator>
@@ -14,9 +15,6 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QTest>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 Q_DECLARE_METATYPE(NewConfigurationResult)
 
@@ -107,8 +105,15 @@ void TestProjects::createConfiguration_data()
 
     using R = NewConfigurationResult;
     const QStringList plant{QStringLiteral("Plant")};
+    // Names that Windows would not keep as they are: the file system decides.
+    const R elsewhereCreated = systemHasWindowsNames() ? R::NotCreatable : R::Created;
     QTest::newRow("plain name") << "Plant 1" << plant << false << R::Created;
-    QTest::newRow("blanks only reach the file system") << "   " << QStringList() << false << R::Created;
+    QTest::newRow("blanks only reach the file system") << "   " << QStringList() << false << elsewhereCreated;
+    QTest::newRow("final blank") << "Plant " << plant << false << elsewhereCreated;
+    QTest::newRow("final dot") << "Plant." << plant << false << elsewhereCreated;
+    QTest::newRow("a device's name") << "nul.txt" << plant << false << elsewhereCreated;
+    QTest::newRow("colon") << "Plant: A" << plant << false << elsewhereCreated;
+    QTest::newRow("a device's name inside a longer one") << "Console" << plant << false << R::Created;
     QTest::newRow("empty") << "" << plant << false << R::EmptyName;
     QTest::newRow("empty before a missing projects folder") << "" << QStringList() << true << R::EmptyName;
     QTest::newRow("existing, files untouched") << "Plant" << plant << false << R::Exists;
@@ -174,10 +179,11 @@ void TestProjects::listsFoldersOnlyInNaturalOrder()
     ws.writeFile(QStringLiteral("PROJECTS/.profile"), "a hidden file");
     // Made outside the program: names XML cannot hold, and bytes that are not UTF-8 (their
     // decoded name does not lead back to the folder).
-    makeFolders(ws, {QStringLiteral("Bad\u0001Name"), QStringLiteral("Odd\uFFFF")});
-    const QByteArray latin1 = QFile::encodeName(ws.state.Dir_Projects) + "/Latin1 \xE9t\xE9";
-    QVERIFY(::mkdir(latin1.constData(), 0755) == 0);
-    const auto removeLatin1 = qScopeGuard([&] { ::rmdir(latin1.constData()); });
+    makeFolders(ws, {QStringLiteral("Odd\uFFFF")});
+    // Windows refuses control characters in names: there, no such folder exists to leave out.
+    QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/Bad\u0001Name"))) || systemHasWindowsNames());
+    QVERIFY(makeFolderWithByteName(ws.state.Dir_Projects, "Latin1 \xE9t\xE9"));
+    const auto removeLatin1 = qScopeGuard([&] { removeFolderWithByteName(ws.state.Dir_Projects, "Latin1 \xE9t\xE9"); });
     QCOMPARE(Load_Existing_Configuration(ws.state.Dir_Projects),
              (QStringList{QStringLiteral("alpha"), QStringLiteral("Beta"), QStringLiteral("plant 2"),
                           QStringLiteral("Plant 10")}));

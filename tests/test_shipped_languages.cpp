@@ -10,7 +10,7 @@
 #include <QRegularExpression>
 #include <QTest>
 
-#include <unistd.h>
+#include <optional>
 
 namespace {
 
@@ -60,6 +60,7 @@ private slots:
     void flag();
     void copyFillsOnlyWhatIsMissing();
     void copyWithoutShippedFolderDoesNothing();
+    void perUserFolder();
     void workspace_data();
     void workspace();
 };
@@ -194,6 +195,20 @@ void TestShippedLanguages::copyWithoutShippedFolderDoesNothing()
     QVERIFY(!QFileInfo::exists(languageDir));
 }
 
+// The per-user folder the README names: %APPDATA%\kv40812 on Windows, the XDG data folder's
+// kv40812 elsewhere.
+void TestShippedLanguages::perUserFolder()
+{
+    const QString testName = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QStringLiteral("kv40812")); // as the programs name themselves
+    const QString folder = userDataFolder();
+    QCoreApplication::setApplicationName(testName);
+    const QString base = QSysInfo::productType() == u"windows"
+                             ? qEnvironmentVariable("APPDATA")
+                             : qEnvironmentVariable("XDG_DATA_HOME", QDir::homePath() + QStringLiteral("/.local/share"));
+    QCOMPARE(folder, joinPath(QDir::toNativeSeparators(base), QStringLiteral("kv40812")));
+}
+
 void TestShippedLanguages::workspace_data()
 {
     QTest::addColumn<QString>("kind");
@@ -204,6 +219,7 @@ void TestShippedLanguages::workspace_data()
     QTest::newRow("else the per-user folder: read-only folder") << "read-only";
     QTest::newRow("else the per-user folder: a folder not even root can write") << "proc";
     QTest::newRow("else the per-user folder: no such folder") << "missing";
+    QTest::newRow("else the per-user folder: installed under Program Files") << "program files";
 }
 
 void TestShippedLanguages::workspace()
@@ -212,6 +228,7 @@ void TestShippedLanguages::workspace()
     QTemporaryDir exeDir;
     QTemporaryDir userDir;
     QTemporaryDir other;
+    std::optional<QTemporaryDir> installed;
     QStringList arguments{QStringLiteral("kv40812")};
     QString executableDir = exeDir.path();
     QString expected = exeDir.path();
@@ -227,9 +244,9 @@ void TestShippedLanguages::workspace()
         expected = other.path();
     } else if (kind == u"read-only") {
         QVERIFY(makeReadOnly(exeDir.path()));
-        if (geteuid() == 0) {
+        if (isWritableFolder(exeDir.path())) {
             QFile::setPermissions(exeDir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-            QSKIP("root writes into read-only folders; the /proc row covers the fallback");
+            QSKIP("root, and Windows, write into read-only folders; the other rows cover the fallback");
         }
         expected = userDir.path();
     } else if (kind == u"proc") {
@@ -239,6 +256,16 @@ void TestShippedLanguages::workspace()
         expected = userDir.path();
     } else if (kind == u"missing") {
         executableDir = joinPath(exeDir.path(), QStringLiteral("gone"));
+        expected = userDir.path();
+    } else if (kind == u"program files") {
+        // Even where the user may write there, as an administrator or under Wine.
+        const QString programFiles = qEnvironmentVariable("ProgramFiles");
+        if (programFiles.isEmpty())
+            QSKIP("no Program Files on this system");
+        installed.emplace(joinPath(programFiles, QStringLiteral("kv40812-test-XXXXXX")));
+        if (!isWritableFolder(installed->path()))
+            QSKIP("this user cannot write under Program Files; the read-only row covers that");
+        executableDir = installed->path();
         expected = userDir.path();
     }
 

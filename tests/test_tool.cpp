@@ -238,6 +238,8 @@ void TestTool::languageByName()
     for (const char *name : {"Deutsch", "Français", "Italiano"})
         ws.writeFile(QStringLiteral("LANGUAGE/%1.lng").arg(QString::fromUtf8(name)), "\xEF\xBB\xBFSTR0 = " + QByteArray(name));
     ws.writeFile(QStringLiteral("LANGUAGE/deutsch.lng"), "STR0 = deutsch");
+    if (QDir(ws.path(QStringLiteral("LANGUAGE"))).entryList(QDir::Files).size() < 4)
+        QSKIP("Deutsch.lng and deutsch.lng are one file here, as on Windows");
     const Run run = tool({"--workspace", ws.dir.path(), "--language", language, "texts"});
     if (file.isEmpty()) {
         QCOMPARE(run.code, 2);
@@ -316,7 +318,7 @@ void TestTool::showPrintsWhatTheEditorLoads()
     ws.writeFile(QStringLiteral("PROJECTS/Broken %2/ParGen.xml"), "<Par_Gen><Serial_Baud>");
     const Run broken = tool({"--workspace", ws.dir.path(), "show", "Broken %2"});
     QCOMPARE(broken.code, 2);
-    QVERIFY2(broken.err.contains(QStringLiteral("Broken %2/ParGen.xml: ")), qPrintable(broken.err));
+    QVERIFY2(broken.err.contains(QDir::toNativeSeparators(QStringLiteral("Broken %2/ParGen.xml: "))), qPrintable(broken.err));
 }
 
 void TestTool::setSavesAsTheEditorDoes()
@@ -527,7 +529,8 @@ void TestTool::aNameIsAConfigurationInTheWorkspace_data()
     QTest::newRow("a name not in the workspace is no folder here")
         << QStringList{"show", "Q"} << 2 << "no configuration \"Q\"" << "";
     QTest::newRow("import into the workspace, not into the folder here")
-        << QStringList{"import", "IMAGE", "Q"} << 0 << "PROJECTS/Q/ParGen.xml" << "PROJECTS/Q/ParGen.xml";
+        << QStringList{"import", "IMAGE", "Q"} << 0 << QDir::toNativeSeparators(QStringLiteral("PROJECTS/Q/ParGen.xml"))
+        << "PROJECTS/Q/ParGen.xml";
     QTest::newRow("import takes a name only") << QStringList{"import", "IMAGE", "./Q"} << 1
                                               << "Error! Name project is not valid" << "";
     QTest::newRow("a language beside LANGUAGE") << QStringList{"--language", "../Outside", "list"} << 2
@@ -587,6 +590,8 @@ void TestTool::newWarnsOfNamesThatDoNotTravel()
 {
     QFETCH(QString, name);
     QFETCH(QString, warning);
+    if (systemHasWindowsNames() && (warning.contains(QStringLiteral("letter case")) || warning.startsWith(QStringLiteral("Windows"))))
+        QSKIP("Windows itself refuses this name: its folders ignore letter case, and it holds no such name");
     TestWorkspace ws;
     QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/Plant"))));
     QVERIFY(QDir().mkpath(ws.path(QStringLiteral("PROJECTS/Caf\u00E9"))));
@@ -602,7 +607,7 @@ namespace {
 QString heldByThisProcess()
 {
     return QStringLiteral("in use by another run: %1, process %2 on %3")
-        .arg(QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
+        .arg(QCoreApplication::applicationName(),
              QString::number(QCoreApplication::applicationPid()), QSysInfo::machineHostName());
 }
 
@@ -632,7 +637,7 @@ void TestTool::aRunHoldingTheLockIsNamedAndNothingWritten()
         runs.push_back(startTool(QStringList{"--workspace", ws.dir.path()} + writer));
     for (qsizetype i = 0; i < writers.size(); ++i) {
         const Run run = finish(*runs.at(i));
-        QVERIFY2(run.code == 1 && run.err.contains(heldByThisProcess()), qPrintable(writers.at(i).first() + QStringLiteral(": ") + run.err));
+        QVERIFY2(run.code == 1 && run.err.contains(heldByThisProcess(), Qt::CaseInsensitive), qPrintable(writers.at(i).first() + QStringLiteral(": ") + run.err));
     }
     QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/P/ParGen.xml")), parGen);
     QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/P/bin/bank.bin")), composedImage(parGen));

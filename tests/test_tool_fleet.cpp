@@ -266,7 +266,10 @@ rows = [["Name", "Serial_Baud", "Serial_End_Char", "Serial_TimeOut_RX", "ModbusT
 with open(sys.argv[1], "w", newline="", encoding=sys.argv[2]) as f:
     csv.writer(f, quoting=csv.QUOTE_ALL).writerows(rows)
 )";
-    QCOMPARE(QProcess::execute(QStringLiteral(KV_PYTHON), {"-c", QString::fromUtf8(script), plan, encoding}), 0);
+    const int python = QProcess::execute(QStringLiteral(KV_PYTHON), {"-c", QString::fromUtf8(script), plan, encoding});
+    if (python == -2)
+        QSKIP("Python does not start from here (a Windows program under Wine)");
+    QCOMPARE(python, 0);
     QVERIFY(ws.readFile(QStringLiteral("plan.csv")).contains("\"Old\",\"9600\",\"\",\"\"\"\"\"\",\"\",\"\","));
 
     const Run run = tool({"--workspace", ws.dir.path(), "batch", plan});
@@ -297,8 +300,11 @@ void TestToolFleet::exportRoundTrip()
     // Values only a careful plan keeps: an empty number, a blank before a number, texts that
     // look like the plan's own marks, a list with no item selected, names that need quoting and
     // UTF-8, and two configurations as new made them, at the same address.
-    QCOMPARE(tool({"--workspace", from, "new", "Hall \"A\", Z\u00FCrich"}).code, 0);
-    QCOMPARE(tool({"--workspace", from, "set", "Hall \"A\", Z\u00FCrich", "Serial_Send_Type=1", "Serial_End_Char=",
+    // Windows takes no quotation mark in a folder name; the comma still needs quoting there.
+    const QString hall = systemHasWindowsNames() ? QStringLiteral("Hall 'A', Z\u00FCrich")
+                                                 : QStringLiteral("Hall \"A\", Z\u00FCrich");
+    QCOMPARE(tool({"--workspace", from, "new", hall}).code, 0);
+    QCOMPARE(tool({"--workspace", from, "set", hall, "Serial_Send_Type=1", "Serial_End_Char=",
                    "Serial_TimeOut_RX= 7", "ModbusSlave_Enable_NumByteRX=0", "ModbusSlave_NumByteRX=\"\"",
                    "ModbusTCPSlave_En_GAT=0", "ModbusTCPSlave_GAT1='x", "ModbusTCPSlave_IP4=21"})
                  .code,
@@ -311,14 +317,14 @@ void TestToolFleet::exportRoundTrip()
     const Run exported = tool({"--workspace", from, "export", "--delimiter", delimiter});
     QCOMPARE(exported.code, 0);
     const auto line = [&](QStringList cells) { return cells.join(delimiter).toUtf8(); };
-    QVERIFY(exported.out.startsWith("\xEF\xBB\xBF" + line({"Name", "Serial_Serial", "Serial_Baud", ""})));
+    QVERIFY2(exported.out.startsWith("\xEF\xBB\xBF" + line({"Name", "Serial_Serial", "Serial_Baud", ""})), exported.out.constData());
     QCOMPARE(exported.out.count("\r\n"), 4);
     // Items as show prints them; a value that is no item's index as stored, and with an
     // apostrophe before it where a spreadsheet would read it as a formula.
     QVERIFY(exported.out.contains("\r\n" + line({"plant 2", "RS485/RS422", "'-1", "NONE", "End Character", "13", "1024",
                                                  "0", "7", ""})));
     QVERIFY(exported.out.contains(
-        "\r\n" + line({"\"Hall \"\"A\"\", Z\u00FCrich\"", "RS485/RS422", "115200", "NONE", "Num Bytes on Control Word",
+        "\r\n" + line({u'"' + QString(hall).replace(u'"', QStringLiteral("\"\"")) + u'"', "RS485/RS422", "115200", "NONE", "Num Bytes on Control Word",
                        "\"\"\"\"\"\"", "1024", "\" 7\"", ""})));
     QVERIFY(exported.out.contains(line({"0", "\"'\"\"\"\"\"", ""}) + line({"192", "168", "0", "21", "255"})));
     QVERIFY(exported.out.contains(line({"", "''x", "168"})));
@@ -529,7 +535,7 @@ void TestToolFleet::helpExplains()
 {
     TestWorkspace ws;
     const QString help = QString::fromUtf8(tool({"--help"}, {{"KV40812_WORKSPACE", ws.dir.path()}}).out);
-    QVERIFY(help.contains(QStringLiteral("The default workspace here: %1\n").arg(ws.dir.path())));
+    QVERIFY(help.contains(QStringLiteral("The default workspace here: %1\n").arg(QDir::toNativeSeparators(ws.dir.path()))));
     // Every command the usage lists has its own help: synopsis, options, an example.
     const QStringList commands = help.section(QStringLiteral("Commands:\n"), 1).section(QStringLiteral("\n\n"), 0, 0).split(u'\n');
     QStringList names;

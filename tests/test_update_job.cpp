@@ -12,7 +12,7 @@ const QByteArray kTail = "</Operations></Ethernet_Update>";
 const QByteArray kFirmware =
     "<Operation><Ope_Protection_Enabled/><Ope_GoToBoot_Before>0</Ope_GoToBoot_Before>"
     "<Ope_GoToApp_Before>0</Ope_GoToApp_Before><Ope_IP_Address/><Ope_Port>2007</Ope_Port>"
-    "<Ope_Erase_Memory>0</Ope_Erase_Memory><Ope_FileName>%MASTER%/sim40812.sim</Ope_FileName>"
+    "<Ope_Erase_Memory>0</Ope_Erase_Memory><Ope_FileName>%MASTER%\\sim40812.sim</Ope_FileName>"
     "<Ope_Start_Address>0x8000</Ope_Start_Address><Ope_Memory_Type>0</Ope_Memory_Type>"
     "<Ope_Bank_Type>1</Ope_Bank_Type><Ope_Read_Back>%RB%</Ope_Read_Back><Ope_Write_CSS>1</Ope_Write_CSS>"
     "<Ope_Address_CSS>0x78100</Ope_Address_CSS><Ope_Command_CSS>0x0B</Ope_Command_CSS>"
@@ -21,7 +21,7 @@ const QByteArray kFirmware =
 const QByteArray kConfiguration =
     "<Operation><Ope_Protection_Enabled/><Ope_GoToBoot_Before>0</Ope_GoToBoot_Before>"
     "<Ope_GoToApp_Before>0</Ope_GoToApp_Before><Ope_IP_Address/><Ope_Port>2007</Ope_Port>"
-    "<Ope_Erase_Memory>0</Ope_Erase_Memory><Ope_FileName>%PROJECT%/bin/bank.bin</Ope_FileName>"
+    "<Ope_Erase_Memory>0</Ope_Erase_Memory><Ope_FileName>%PROJECT%\\bin\\bank.bin</Ope_FileName>"
     "<Ope_Start_Address>0x68000</Ope_Start_Address><Ope_Memory_Type>0</Ope_Memory_Type>"
     "<Ope_Bank_Type>2</Ope_Bank_Type><Ope_Read_Back>%RB%</Ope_Read_Back><Ope_Write_CSS>0</Ope_Write_CSS>"
     "<Ope_Address_CSS>0x50100</Ope_Address_CSS><Ope_Command_CSS>0x0B</Ope_Command_CSS>"
@@ -75,8 +75,9 @@ void TestUpdateJob::jobFile()
     QString error;
     QVERIFY2(writeUpdateJob(ws.state.Dir_Exe, job, &error), qPrintable(error));
 
+    // The file names its files with "\", or with the system's own separator where that is another.
     QByteArray expected = kHead + operations + kTail;
-    expected.replace("%IP%", address.join(u'.').toUtf8())
+    expected.replace('\\', QDir::separator().toLatin1()).replace("%IP%", address.join(u'.').toUtf8())
         .replace("%MASTER%", ws.path(QStringLiteral("MASTER")).toUtf8())
         .replace("%PROJECT%", ws.path(QStringLiteral("PROJECTS/Plant")).toUtf8());
     QCOMPARE(ws.readFile(QStringLiteral("Ethernet_Update.xml")), expected);

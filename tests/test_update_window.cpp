@@ -1,5 +1,7 @@
+#include "app/UWindows.h"
 #include "support/TestSupport.h"
 #include "support/UpdateSupport.h"
+#include "update/Pinger.h"
 #include "update/UpdateJob.h"
 
 #include <QApplication>
@@ -23,6 +25,7 @@ private slots:
     void dotKey_data();
     void dotKey();
     void executeUpdateRunsTheUpdater();
+    void updateDeviceWithARealEcho();
     void failedCheckChangesNothing_data();
     void failedCheckChangesNothing();
     void unwritableJobFileStopsTheUpdate();
@@ -146,7 +149,7 @@ void TestUpdateWindow::dotKey()
 void TestUpdateWindow::executeUpdateRunsTheUpdater()
 {
     TestWorkspace ws;
-    writeUpdater(ws, 0);
+    writeUpdater(ws.state.Dir_Exe, 0);
     UpdateWindow w(ws);
     const QStringList address {"127", "0", "0", "001"};
     for (int i = 1; i <= 4; ++i)
@@ -165,13 +168,46 @@ void TestUpdateWindow::executeUpdateRunsTheUpdater()
     UpdateJob expected {address, 1, true, ws.state.Dir_Master, ws.state.Project_Dir};
     QCOMPARE(job, composeUpdateJob(expected));
     // Started once, without arguments, in this program's working folder, after the job was written.
-    const QStringList starts = updaterStarts(ws);
+    const QStringList starts = updaterStarts(ws.state.Dir_Exe);
     QCOMPARE(starts.size(), 1);
     QVERIFY(starts.first().endsWith(QStringLiteral(" 0")));
-    QCOMPARE(ws.readFile(QStringLiteral("cwd.txt")).trimmed(), QDir::currentPath().toUtf8());
+    QCOMPARE(QDir::fromNativeSeparators(QString::fromUtf8(ws.readFile(QStringLiteral("cwd.txt")).trimmed())),
+             QDir::currentPath());
+    QCOMPARE(ws.readFile(QStringLiteral("probe.txt")), QByteArray("stdin=null\nown=yes\nwindow=shown\n"));
     QCOMPARE(ws.readFile(QStringLiteral("job-seen.xml")), job);
     QVERIFY(w.boot->isVisible());
     QVERIFY(ws.messages.shown.isEmpty());
+}
+
+// The whole road as a user takes it: Update Device in the main window composes the image, the
+// update window checks 127.0.0.1 with a real echo, writes the job and runs the updater.
+void TestUpdateWindow::updateDeviceWithARealEcho()
+{
+    TestWorkspace ws;
+    IcmpPinger echo;
+    ws.services.pinger = &echo;
+    auto main = Create_Windows(ws.state, ws.services);
+    main->show();
+    ws.useProject(QStringLiteral("Plant"));
+    ws.saveParameters({});
+    ws.state.Device_IP_Address = QStringLiteral("127.0.0.1");
+    writeUpdater(ws.state.Dir_Exe, 0);
+    onNextModal([](QWidget *boot) {
+        QTest::mouseClick(boot->findChild<QPushButton *>(QStringLiteral("Btn_Update")), Qt::LeftButton);
+        QTest::mouseClick(boot->findChild<QPushButton *>(QStringLiteral("Btn_Cancel")), Qt::LeftButton);
+    });
+    QTest::mouseClick(main->findChild<QPushButton *>(QStringLiteral("Btn_CreateBin")), Qt::LeftButton);
+
+    QVERIFY2(ws.messages.shown.isEmpty(), qPrintable(ws.messages.texts().join(u'\n')));
+    QCOMPARE(updaterStarts(ws.state.Dir_Exe).size(), 1);
+    QCOMPARE(ws.readFile(QStringLiteral("PROJECTS/Plant/bin/bank.bin")).size(), 2048);
+    const QByteArray job = ws.readFile(QStringLiteral("Ethernet_Update.xml"));
+    QCOMPARE(ws.readFile(QStringLiteral("job-seen.xml")), job);
+    // Both operations name their files by full paths in the system's own separators.
+    for (const char *file : {"MASTER/sim40812.sim", "PROJECTS/Plant/bin/bank.bin"}) {
+        const QByteArray element = "<Ope_FileName>" + ws.path(QString::fromLatin1(file)).toUtf8() + "</Ope_FileName>";
+        QVERIFY2(job.contains(element), job.constData());
+    }
 }
 
 void TestUpdateWindow::failedCheckChangesNothing_data()
@@ -197,7 +233,7 @@ void TestUpdateWindow::failedCheckChangesNothing()
     QFETCH(QString, message);
     QFETCH(int, pingRes);
     TestWorkspace ws;
-    writeUpdater(ws, 0);
+    writeUpdater(ws.state.Dir_Exe, 0);
     UpdateWindow w(ws);
     ws.pinger.answer = answer;
     w.edit(4)->setText(QStringLiteral("2"));
@@ -214,13 +250,13 @@ void TestUpdateWindow::failedCheckChangesNothing()
     QCOMPARE(ws.state.Update_Option, 0);
     QVERIFY(!ws.state.Update_Read_Back);
     QVERIFY(!QFile::exists(ws.path(QStringLiteral("Ethernet_Update.xml"))));
-    QVERIFY(updaterStarts(ws).isEmpty());
+    QVERIFY(updaterStarts(ws.state.Dir_Exe).isEmpty());
 }
 
 void TestUpdateWindow::unwritableJobFileStopsTheUpdate()
 {
     TestWorkspace ws;
-    writeUpdater(ws, 0);
+    writeUpdater(ws.state.Dir_Exe, 0);
     UpdateWindow w(ws);
     // A folder where the job file should be: it cannot be written.
     QVERIFY(QDir().mkpath(ws.path(QStringLiteral("Ethernet_Update.xml"))));
@@ -228,7 +264,7 @@ void TestUpdateWindow::unwritableJobFileStopsTheUpdate()
     QCOMPARE(ws.messages.shown.size(), 1);
     QCOMPARE(ws.messages.shown.first().kind, QStringLiteral("general"));
     QVERIFY(ws.messages.shown.first().text.contains(QStringLiteral("Ethernet_Update.xml")));
-    QVERIFY(updaterStarts(ws).isEmpty());
+    QVERIFY(updaterStarts(ws.state.Dir_Exe).isEmpty());
     QVERIFY(w.boot->isVisible());
 }
 
@@ -243,7 +279,7 @@ void TestUpdateWindow::cancelStopsTheCheck()
 {
     QFETCH(bool, closeBox);
     TestWorkspace ws;
-    writeUpdater(ws, 0);
+    writeUpdater(ws.state.Dir_Exe, 0);
     UpdateWindow w(ws);
     ws.pinger.answer = [](int) { return Outcome::NoReply; };
     QString status;
@@ -267,7 +303,7 @@ void TestUpdateWindow::cancelStopsTheCheck()
     QCOMPARE(w.boot->result(), int(QDialog::Rejected));
     QVERIFY(ws.messages.shown.isEmpty());
     QVERIFY(!QFile::exists(ws.path(QStringLiteral("Ethernet_Update.xml"))));
-    QVERIFY(updaterStarts(ws).isEmpty());
+    QVERIFY(updaterStarts(ws.state.Dir_Exe).isEmpty());
 }
 
 QTEST_MAIN(TestUpdateWindow)

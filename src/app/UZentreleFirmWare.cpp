@@ -333,10 +333,10 @@ void TFZentreleFirmWare::versionCheckFinished()
 
 bool TFZentreleFirmWare::Start_Program(const QString &NomeSW, const QString &Parameter, bool tipo)
 {
-    Q_UNUSED(tipo); // the program decides about its own window here
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // tipo 0 shows the program's window.
     const ProgramLauncher::Result result =
-        m_launcher.run(NomeSW, Parameter, m_services.updaterWaitMs, updaterLogPath(m_state.Dir_Exe));
+        m_launcher.run(NomeSW, Parameter, m_services.updaterWaitMs, updaterLogPath(m_state.Dir_Exe), !tipo);
     QApplication::restoreOverrideCursor();
     if (result.outcome != ProgramLauncher::Outcome::NotStarted)
         return true;

@@ -51,7 +51,8 @@ bool ConfigurationLock::acquire(QString *error, int waitMs)
         QString message = QStringLiteral("in use by another run: %1, process %2 on %3; try again when it has ended")
                               .arg(program, QString::number(pid), host);
         // Only a run of this machine is known to have ended; another machine's lock stays.
-        if (host != QSysInfo::machineHostName())
+        // Host names ignore letter case; Windows writes its computer's name in capitals.
+        if (host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) != 0)
             message += QStringLiteral(" (should it have ended, remove %1)").arg(QDir::toNativeSeparators(m_path));
         return fail(message);
     }

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QThread>
 #include <QTemporaryFile>
 
 namespace {
@@ -61,26 +62,33 @@ bool saveFile(const QString &path, EntryKind kind, const QByteArray &data, const
     // shows the engineer what stands there, and what it points at is never touched.
     if (const QString refusal = refusalOf(kind, QStringLiteral("not written")); !refusal.isEmpty())
         return fail(error, path, refusal);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        const QFileInfo existing(path);
-        if (existing.isFile() && existing.isWritable() && !isWritableFolder(existing.absolutePath()))
-            return writeInPlace(path, data, padding, error);
-        return fail(error, path, file.errorString());
+    // Windows replaces no file that another run holds open for reading; it closes it in a moment,
+    // so a save that failed only at the replacement is made again, for up to a second.
+    constexpr int kReplaceAttempts = 50;
+    for (int attempt = 1;; ++attempt) {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly)) {
+            const QFileInfo existing(path);
+            if (existing.isFile() && existing.isWritable() && !isWritableFolder(existing.absolutePath()))
+                return writeInPlace(path, data, padding, error);
+            return fail(error, path, file.errorString());
+        }
+        // Before anything is in it: a file of someone else's must not be readable by more people,
+        // not even for a moment.
+        applyOwnership(file, ownership);
+        // Flush and check the size before commit: commit alone reports success for a write that a
+        // full disk or a size limit cut short, and would put the truncated file in place.
+        if (file.write(data) != data.size() || !file.flush() || file.size() != data.size()) {
+            const QString why = file.errorString();
+            file.cancelWriting();
+            return fail(error, path, why);
+        }
+        if (file.commit())
+            return true;
+        if (file.error() != QFileDevice::RenameError || attempt == kReplaceAttempts)
+            return fail(error, path, file.errorString());
+        QThread::msleep(20);
     }
-    // Before anything is in it: a file of someone else's must not be readable by more people,
-    // not even for a moment.
-    applyOwnership(file, ownership);
-    // Flush and check the size before commit: commit alone reports success for a write that a
-    // full disk or a size limit cut short, and would put the truncated file in place.
-    if (file.write(data) != data.size() || !file.flush() || file.size() != data.size()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return fail(error, path, why);
-    }
-    if (!file.commit())
-        return fail(error, path, file.errorString());
-    return true;
 }
 } // namespace
 

@@ -16,7 +16,7 @@
 
 QString userDataFolder()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    return QDir::toNativeSeparators(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 }
 
 QString resolveWorkspace(const QStringList &arguments, const QString &executableDir, const QString &userDataDir)
@@ -31,15 +31,16 @@ QString resolveWorkspace(const QStringList &arguments, const QString &executable
     const QString fromEnv = qEnvironmentVariable("KV40812_WORKSPACE");
     if (!fromEnv.isEmpty())
         return QDir(fromEnv).absolutePath();
-    if (isWritableFolder(executableDir) || userDataDir.isEmpty())
+    if (isPortableCopy(executableDir) || userDataDir.isEmpty())
         return executableDir;
     return userDataDir;
 }
 
 void setWorkspace(AppState &state, const QString &dirExe)
 {
-    QString dir = dirExe;
-    while (dir.size() > 1 && (dir.endsWith(u'/') || dir.endsWith(QDir::separator())))
+    // Qt hands out folders with '/'; every path the program shows or writes is built from here.
+    QString dir = QDir::toNativeSeparators(dirExe);
+    while (dir.size() > 1 && dir.endsWith(QDir::separator()))
         dir.chop(1);
     state.Dir_Exe = dir;
     state.Dir_Master = joinPath(dir, kMasterFolder);

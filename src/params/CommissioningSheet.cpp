@@ -85,7 +85,7 @@ QString shellWord(const QString &name)
 QString imageHtml(const SheetSection &section, const TextTable &texts)
 {
     const SheetImage &image = section.image;
-    const QString file = kBinFolder + u'/' + kImageFile;
+    const QString file = joinPath(kBinFolder, kImageFile);
     const auto paragraph = [](const QString &text) { return QStringLiteral("<p>%1</p>\n").arg(escaped(text)); };
     const QString checksum = paragraph(
         texts.text(Txt::SheetChecksum, {QString::number(image.checksum),

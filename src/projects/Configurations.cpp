@@ -36,7 +36,7 @@ NewConfigurationResult nameVerdict(const QString &name)
     if (name.isEmpty())
         return NewConfigurationResult::EmptyName;
     // Checked before existence: "." and ".." always exist, and "a/b" would land inside "a".
-    if (!isPlainName(name))
+    if (!isPlainName(name) || !systemKeepsFolderName(name))
         return NewConfigurationResult::NotCreatable;
     return NewConfigurationResult::Created;
 }

@@ -17,6 +17,11 @@ enum class NewConfigurationResult {
 // Index in Text_Table of the message that refuses a name; -1 for Created.
 int messageIndex(NewConfigurationResult result);
 
+// Per system (Configurations_posix.cpp, Configurations_win.cpp): whether a folder made under
+// this name keeps it. Windows drops a final blank or dot, takes a device's name (CON, NUL, ...)
+// for the device, and refuses <>:"|?*.
+bool systemKeepsFolderName(const QString &name);
+
 // What createConfiguration would answer, without creating anything: Created when the name may
 // be created. Beyond the three rules it foresees what the file system would refuse (a file of
 // that name, a name longer than a folder name may be), so that a plan can be checked whole.

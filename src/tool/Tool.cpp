@@ -11,6 +11,7 @@
 #include "i18n/Language.h"
 #include "i18n/LanguageList.h"
 #include "projects/Configurations.h"
+#include "tool/StandardStreams.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -339,7 +340,7 @@ QString ToolContext::projectFolder(const QString &argument) const
     if (isPathArgument(argument)) {
         if (!QFileInfo(argument).isDir())
             throw UsageError{QStringLiteral("no such folder: ") + QDir::toNativeSeparators(argument)};
-        return QDir(argument).absolutePath();
+        return QDir::toNativeSeparators(QDir(argument).absolutePath());
     }
     if (argument.isEmpty())
         throw Refusal{state.text(Txt::ErrNameEmpty)};
@@ -390,9 +391,12 @@ int ToolContext::writeOutput(const QString &output, const QByteArray &bytes)
 void ToolContext::writeToStandardOutput(const QByteArray &bytes)
 {
     out.flush();
-    if (out.device())
-        out.device()->write(bytes);
-    else
+    if (QIODevice *device = out.device()) {
+        device->write(bytes);
+        // Out at once: nothing is left in the file's own buffer for the end of the run.
+        if (auto *file = qobject_cast<QFileDevice *>(device))
+            file->flush();
+    } else
         out << QString::fromUtf8(bytes);
 }
 
@@ -421,6 +425,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     // The same per-user workspace as the configurator's, where its own folder is read-only.
     QCoreApplication::setApplicationName(QStringLiteral("kv40812"));
+    StandardStreams streams;
     QTextStream out(stdout);
     QTextStream err(stderr);
     out.setEncoding(QStringConverter::Utf8);
@@ -428,5 +433,5 @@ int main(int argc, char *argv[])
     const int code = runTool(QCoreApplication::arguments().mid(1), QCoreApplication::applicationDirPath(), out, err);
     out.flush();
     err.flush();
-    return code;
+    return streams.finish(code);
 }

@@ -17,8 +17,9 @@ public:
     virtual Outcome echo(const QString &address, const QByteArray &payload, int timeoutMs, QString *error) = 0;
 };
 
-// The real echo: a datagram ICMP socket where the system allows one to ordinary users, else a
-// raw socket (root), else the system's ping program.
+// The real echo, one file per system. POSIX: a datagram ICMP socket where the system allows one
+// to ordinary users, else a raw socket (root), else the system's ping program. Windows: the
+// system's ICMP service, which needs no privilege; the other methods report an error there.
 class IcmpPinger : public Pinger {
 public:
     enum class Method { Automatic, DatagramSocket, RawSocket, PingProgram };

@@ -13,10 +13,6 @@
 
 #include <algorithm>
 
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-
 namespace {
 constexpr int kPollMs = 10;
 
@@ -85,12 +81,12 @@ QString updaterLogPath(const QString &dirExe)
 }
 
 ProgramLauncher::Result ProgramLauncher::run(const QString &program, const QString &parameter, int limitMs,
-                                             const QString &logPath)
+                                             const QString &logPath, bool windowShown)
 {
     Result result;
     auto *process = new QProcess;
     // Nothing may tie the program's life to ours: no pipe whose reader can vanish (its next line
-    // of output would kill it), and a session of its own, away from our terminal's signals.
+    // of output would kill it), and nothing of ours that ends it when we end.
     process->setStandardInputFile(QProcess::nullDevice());
     process->setProcessChannelMode(QProcess::MergedChannels);
     // A program that is not there leaves the earlier log as it was.
@@ -103,9 +99,7 @@ ProgramLauncher::Result ProgramLauncher::run(const QString &program, const QStri
     }
     const bool logged = startLog(logPath);
     process->setStandardOutputFile(logged ? logPath : QProcess::nullDevice());
-#ifdef Q_OS_UNIX
-    process->setChildProcessModifier([] { ::setsid(); });
-#endif
+    startOnItsOwn(*process, windowShown);
     process->start(program, QProcess::splitCommand(parameter));
     if (!process->waitForStarted()) {
         result.error = process->errorString();

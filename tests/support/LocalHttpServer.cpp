@@ -1,12 +1,12 @@
 #include "support/LocalHttpServer.h"
 
+#include "support/Sockets.h"
+
 #include <QHostAddress>
 #include <QMutexLocker>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
-
-#include <sys/socket.h>
 
 LocalHttpServer::LocalHttpServer()
 {
@@ -32,9 +32,7 @@ LocalHttpServer::LocalHttpServer()
                         const Reply r = reply();
                         QTimer::singleShot(r.delayMs, socket, [socket, r] {
                             if (r.reset) {
-                                // A linger time of zero makes the close a reset.
-                                const linger hard{1, 0};
-                                ::setsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+                                resetOnClose(socket->socketDescriptor());
                                 socket->abort();
                                 return;
                             }

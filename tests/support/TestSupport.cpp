@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QThread>
 #include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
@@ -39,6 +40,14 @@ TestWorkspace::TestWorkspace()
     services.updaterWaitMs = 1000;
     services.lockWaitMs = 300;
     services.openUrl = [this](const QUrl &url) { openedUrls.append(url); };
+}
+
+TestWorkspace::~TestWorkspace()
+{
+    // The console a console program got of its own may still hold the updater's log for a
+    // moment after the program ended (Windows).
+    for (int attempt = 0; attempt < 50 && !QDir(dir.path()).removeRecursively(); ++attempt)
+        QThread::msleep(20);
 }
 
 void TestWorkspace::writeFile(const QString &relative, const QByteArray &data) const
@@ -77,6 +86,11 @@ ParameterValues TestWorkspace::saveParameters(const QList<std::pair<Param::Id, Q
     if (!saveParameterFile(state.ParGen_File, values, &error))
         qFatal("%s", qPrintable(error));
     return values;
+}
+
+bool systemHasWindowsNames()
+{
+    return QSysInfo::productType() == u"windows";
 }
 
 QString processReport(QProcess &process)

@@ -6,6 +6,7 @@
 #include "support/FakePinger.h"
 #include "widgets/Services.h"
 
+#include <QDir>
 #include <QList>
 #include <QProcess>
 #include <QMap>
@@ -48,8 +49,15 @@ private:
 // A temporary workspace with its own state and fake platform parts.
 struct TestWorkspace {
     TestWorkspace();
+    ~TestWorkspace();
+    TestWorkspace(const TestWorkspace &) = delete;
+    TestWorkspace &operator=(const TestWorkspace &) = delete;
 
-    QString path(const QString &relative) const { return joinPath(dir.path(), relative); }
+    // In the system's own separators, as the program names its files.
+    QString path(const QString &relative) const
+    {
+        return joinPath(QDir::toNativeSeparators(dir.path()), QDir::toNativeSeparators(relative));
+    }
     void writeFile(const QString &relative, const QByteArray &data) const;
     QByteArray readFile(const QString &relative) const;
 
@@ -80,6 +88,10 @@ QString processReport(QProcess &process);
 void onNextModal(std::function<void(QWidget *)> action);
 
 QString fixturePath(const QString &name);
+
+// Windows folder names: none ends in a blank or a dot, none is a device's (CON, NUL, ...), and
+// none holds <>:"|?* or a control character. Tests of names ask this where the systems differ.
+bool systemHasWindowsNames();
 
 // Applies "0x03C: 80 25 00 00; 0x158: 01" to an image.
 void patch(QByteArray &image, const QString &changes);

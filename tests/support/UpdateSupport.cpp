@@ -5,23 +5,24 @@
 #include <QFile>
 #include <QTest>
 
-void writeUpdater(const TestWorkspace &ws, int sleepSeconds)
+void writeUpdater(const QString &folder, int sleepSeconds, int lines)
 {
-    const QByteArray script = "#!/bin/sh\n"
-                              "here=$(dirname \"$0\")\n"
-                              "echo \"$$ $#\" >> \"$here/starts.txt\"\n"
-                              "pwd > \"$here/cwd.txt\"\n"
-                              "cp \"$here/Ethernet_Update.xml\" \"$here/job-seen.xml\"\n"
-                              "exec sleep "
-                              + QByteArray::number(sleepSeconds) + "\n";
-    ws.writeFile(QStringLiteral("Ethernet_Update.exe"), script);
-    QFile::setPermissions(ws.path(QStringLiteral("Ethernet_Update.exe")),
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString updater = joinPath(folder, QStringLiteral("Ethernet_Update.exe"));
+    QFile::remove(updater);
+    if (!QFile::copy(QStringLiteral(KV_STAND_IN_UPDATER), updater))
+        qFatal("cannot copy the stand-in updater to %s", qPrintable(updater));
+    QFile settings(joinPath(folder, QStringLiteral("stand-in.txt")));
+    if (!settings.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(settings.fileName()));
+    settings.write(QByteArray::number(sleepSeconds) + ' ' + QByteArray::number(lines) + '\n');
 }
 
-QStringList updaterStarts(const TestWorkspace &ws)
+QStringList updaterStarts(const QString &folder)
 {
-    return QString::fromLatin1(ws.readFile(QStringLiteral("starts.txt"))).split(u'\n', Qt::SkipEmptyParts);
+    QFile starts(joinPath(folder, QStringLiteral("starts.txt")));
+    if (!starts.open(QIODevice::ReadOnly))
+        return QStringList();
+    return QString::fromLatin1(starts.readAll()).split(u'\n', Qt::SkipEmptyParts);
 }
 
 UpdateWindow::UpdateWindow(TestWorkspace &ws) : main(Create_Windows(ws.state, ws.services)), boot(main->FBoot)

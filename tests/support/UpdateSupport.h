@@ -12,12 +12,13 @@
 
 #include <memory>
 
-// A stand-in updater: records each start (pid, argument count), its working folder and the
-// job file it found, then sleeps as long as asked.
-void writeUpdater(const TestWorkspace &ws, int sleepSeconds);
+// Puts the stand-in updater (tests/standin) into `folder` as Ethernet_Update.exe: it records each
+// start (pid, argument count), its working folder, how it was started and the job file it found,
+// then sleeps as long as asked and prints `lines` lines on its output and its errors.
+void writeUpdater(const QString &folder, int sleepSeconds, int lines = 0);
 
-// The starts the stand-in updater recorded, "pid argument-count" each.
-QStringList updaterStarts(const TestWorkspace &ws);
+// The starts the stand-in updater in `folder` recorded, "pid argument-count" each.
+QStringList updaterStarts(const QString &folder);
 
 // The update window of a full set of windows, shown and active, with a configuration.
 struct UpdateWindow {

@@ -1,0 +1,8 @@
+#include "core/Workspace.h"
+
+#include "core/FileIO.h"
+
+bool isPortableCopy(const QString &executableDir)
+{
+    return isWritableFolder(executableDir);
+}

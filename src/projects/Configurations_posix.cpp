@@ -1,0 +1,6 @@
+#include "projects/Configurations.h"
+
+bool systemKeepsFolderName(const QString &)
+{
+    return true;
+}
