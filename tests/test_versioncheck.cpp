@@ -3,6 +3,7 @@
 #include "core/Constants.h"
 #include "i18n/VersionCheck.h"
 #include "support/LocalHttpServer.h"
+#include "support/Processes.h"
 #include "support/TestSupport.h"
 
 #include <QElapsedTimer>
@@ -54,10 +55,7 @@ namespace {
 // Whether this process has libcurl mapped; nothing when the system cannot tell.
 std::optional<bool> curlIsLoaded()
 {
-    QFile maps(QStringLiteral("/proc/self/maps"));
-    if (!maps.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return maps.readAll().contains("/libcurl");
+    return isLibraryLoaded("libcurl");
 }
 } // namespace
 
